@@ -76,6 +76,12 @@ class InvoiceBook : public WindowEvents {
 
 // The batch key: the type followed by the last four bytes of the starting number.
 std::string makeBatchKey(const std::string& type, const std::string& start);
+// The count box of the add-batch window when it loses the focus: the integer its text reads as
+// (64-bit, clamped to the 32-bit range) in decimal, and "" for 0.
+std::string normalizeCountText(const std::string& text);
+// The key filter of the starting-number and count boxes: digits and "-" only.
+bool isNumberKey(char c);
+
 // The i-th invoice number of a batch (i >= 1): the start's prefix before its last three bytes
 // and the last three digits of (value of start + i - 1).
 std::string makeInvoiceNumber(const std::string& start, int i);
