@@ -13,9 +13,11 @@ class Toolkit;
 // empty for any other name.
 std::vector<store::FieldInfo> invoiceTableFields(const std::string& tableName);
 
-// Creates the named table in the working directory. On failure shows "创建<name>失败！" and
-// returns false (the caller ends the program).
-bool createInvoiceTable(store::TableStore& store, Toolkit& toolkit, const std::string& tableName);
+// Creates the named table in directory (GBK, ending in a separator; the working directory
+// when empty). On failure shows "创建<name>失败！" and returns false (the caller ends the
+// program).
+bool createInvoiceTable(store::TableStore& store, Toolkit& toolkit, const std::string& tableName,
+                        const std::string& directory = {});
 
 // dataDirectory + fileName (GBK, e.g. "发票管理库.edb"): creates the table when no file of that
 // name exists (matched without regard to case), then opens it. Returns openTable's result;

@@ -1,0 +1,106 @@
+// Showing a batch: the current-batch values, the four edit boxes of the main window and the
+// records grid, rebuilt from the batch's row and its invoice records.
+#include <algorithm>
+
+#include "invoices/book_internals.h"
+#include "invoices/invoice_book.h"
+#include "text/datetime.h"
+#include "text/numbers.h"
+
+namespace korvana::invoices {
+
+namespace {
+
+grid::CellInput toCellInput(const store::FieldValue& value) {
+  return std::visit(
+      [](const auto& v) -> grid::CellInput {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, float> ||
+                      std::is_same_v<T, double> || std::is_same_v<T, bool>) {
+          return v;
+        } else if constexpr (std::is_same_v<T, uint8_t> || std::is_same_v<T, int16_t> ||
+                             std::is_same_v<T, int32_t>) {
+          return static_cast<int>(v);
+        } else if constexpr (std::is_same_v<T, int64_t>) {
+          return static_cast<double>(v);
+        } else if constexpr (std::is_same_v<T, store::DateTime>) {
+          return v.days;
+        } else {
+          return std::string();
+        }
+      },
+      value);
+}
+
+}  // namespace
+
+void InvoiceBook::showBatch(const std::string& key) {
+  const detail::Texts& t = detail::texts();
+  Impl& b = *impl_;
+  store::TableStore& db = b.store;
+  grid::GridModel& records = b.records;
+  grid::GridModel& stats = b.stats;
+
+  stats.clearCells(1, 0, stats.rowCount() - 1, stats.columnCount() - 1);
+
+  db.selectTable(t.batchTable);
+  const bool found = detail::findBatchKey(db, key);
+
+  std::string code;
+  if (found) {
+    b.state.currentBatchKey = key;
+    b.state.currentBatchType = detail::readText(db, t.batchType);
+    b.state.currentBatchCount = detail::readInt(db, t.batchCount);
+    b.state.currentBatchStart = detail::readText(db, t.batchStart);
+    code = detail::readText(db, t.batchCode);
+  } else {
+    // No stored batch carries the key: show no batch rather than a mix of the previous one
+    // and whatever the tables hold.
+    b.state.currentBatchKey.clear();
+    b.state.currentBatchType.clear();
+    b.state.currentBatchCount = 0;
+    b.state.currentBatchStart.clear();
+  }
+  const int n = b.state.currentBatchCount;
+
+  b.toolkit.setEditText(Window::Main, t.codeBox, code);
+  b.toolkit.setEditText(Window::Main, t.startBox, b.state.currentBatchStart);
+  b.toolkit.setEditText(Window::Main, t.countBox, found ? text::intToText(n) : std::string());
+  b.toolkit.setEditText(Window::Main, t.typeBox, b.state.currentBatchType);
+
+  db.selectTable(t.recordTable);
+  // The batch's invoice records are one contiguous run that starts at the first record
+  // carrying its key; a row is filled only from a record that carries it, so a damaged table
+  // never shows another batch's invoices under this one.
+  bool inBatch = found && detail::findBatchKey(db, key);
+
+  // A negative count (only a damaged table holds one) shows as no invoice at all, so that the
+  // totals row never lands on the title row.
+  const int rows = std::max(n, 0);
+  records.setRowCount(rows + 2);
+  records.clearCells(1, 1, records.rowCount() - 1, records.columnCount() - 1);
+  records.setCell(rows + 1, 0, grid::Text, t.totalLabel);
+  records.setColumnTotal(4, 1, rows, rows + 1);
+  records.setReadOnly(1, 0, records.rowCount(), 1, true);
+
+  const double firstDay = text::makeDate(1900, 1, 1);
+  for (int i = 1; i <= rows; ++i) {
+    records.setCell(i, 0, grid::Text, text::intToText(i));
+    if (inBatch) inBatch = detail::readText(db, t.batchKey) == key;
+    if (!inBatch) {
+      records.setCell(i, 1, grid::Text, std::string());
+      continue;
+    }
+    records.setCell(i, 1, grid::Text, detail::readText(db, t.invoiceNumber));
+    const double date = detail::readDate(db, t.issueDate);
+    if (text::compareDates(date, firstDay) > 0) {
+      records.setCell(i, 2, grid::CheckBox, toCellInput(db.readField(t.issued)));
+      records.setCell(i, 3, grid::Text, text::dateToText(date));
+      records.setCell(i, 4, grid::Text, toCellInput(db.readField(t.amount)));
+      records.setCell(i, 5, grid::Text, detail::readText(db, t.payer));
+    }
+    db.skip(1);
+  }
+}
+
+}  // namespace korvana::invoices
