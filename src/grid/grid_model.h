@@ -23,7 +23,11 @@ class GridListener {
   virtual void cellsChanged(int firstRow, int firstColumn, int lastRow, int lastColumn) = 0;
   // Rows or columns were added or removed, or column widths/kinds changed: re-read everything.
   virtual void layoutChanged() = 0;
-  // Rows are about to be inserted before `row` (so a view can announce them).
+  // insertRow: told before the rows are inserted before `row` (the model still has its old
+  // rows) and again after (the new rows are there and empty), so that a view can announce
+  // them, e.g. as Qt's beginInsertRows / endInsertRows. A listener that only overrides
+  // rowsInserted re-reads everything afterwards.
+  virtual void rowsAboutToBeInserted(int row, int count) {}
   virtual void rowsInserted(int row, int count) { layoutChanged(); }
 };
 
