@@ -63,12 +63,9 @@ std::string floatToText(float value) {
         ++exponent;
     }
     // digits * 10^(exponent - 5), read back as the nearest double, prints as those six digits.
-    char decimal[32];
-    auto decimalEnd = std::to_chars(decimal, decimal + sizeof decimal, digits).ptr;
-    *decimalEnd++ = 'e';
-    decimalEnd = std::to_chars(decimalEnd, decimal + sizeof decimal, exponent - 5).ptr;
+    const std::string decimal = std::to_string(digits) + "e" + std::to_string(exponent - 5);
     double rounded = 0;
-    std::from_chars(decimal, decimalEnd, rounded);
+    std::from_chars(decimal.data(), decimal.data() + decimal.size(), rounded);
     return generalText(value < 0 ? -rounded : rounded, 6);
 }
 
