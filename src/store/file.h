@@ -45,6 +45,11 @@ class FileSystem {
   virtual bool listDirectory(const std::string& utf8Path, std::vector<std::string>* names) = 0;
   // Removes a file (used only to undo a half-created table file).
   virtual bool remove(const std::string& utf8Path) = 0;
+  // Replaces `to` by `from` in one step (rename(2)), so that a new table file appears whole
+  // or not at all. A file system that cannot returns false; the store then writes in place.
+  virtual bool rename(const std::string& fromUtf8Path, const std::string& toUtf8Path) {
+    return false;
+  }
 };
 
 // The real file system: pread/pwrite and open-file-description locks (F_OFD_SETLK), so the

@@ -66,8 +66,9 @@ class TableStore {
   std::unique_ptr<TableHandle> openHandle(const std::string& path, int* error);
 
   // Makes every change written so far reach the disk: one sync per file written since the
-  // last call. Called once at the end of each user action.
-  void syncWritten();
+  // last call. Called once at the end of each user action. False (lastError set) when a
+  // sync failed.
+  bool syncWritten();
 
   FileSystem& fileSystem();
 
@@ -95,7 +96,8 @@ class TableHandle {
   // Takes n records from the first index on out of the file; position 0.
   bool removeRecords(int first, int n);
   int lastError() const;
-  void sync();
+  // Makes this handle's writes reach the disk (one sync when it wrote since the last call).
+  bool sync();
 
  private:
   friend class TableStore;
