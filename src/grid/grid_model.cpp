@@ -129,18 +129,29 @@ struct GridModel::Impl {
     return moneyText(v, places);
   }
 
-  // By index, so that a listener may remove itself (or another) while being told.
+  // A listener may add or remove listeners while being told: a removed one is only blanked
+  // until the outermost notification has ended, so that no other listener is skipped.
+  int notifying = 0;
+  template <typename Tell>
+  void notify(Tell tell) {
+    if (listeners.empty()) return;
+    ++notifying;
+    for (size_t i = 0; i < listeners.size(); ++i)
+      if (listeners[i]) tell(*listeners[i]);
+    if (--notifying == 0)
+      listeners.erase(std::remove(listeners.begin(), listeners.end(), nullptr), listeners.end());
+  }
   void notifyCells(int r1, int c1, int r2, int c2) {
-    for (size_t i = 0; i < listeners.size(); ++i) listeners[i]->cellsChanged(r1, c1, r2, c2);
+    notify([&](GridListener& l) { l.cellsChanged(r1, c1, r2, c2); });
   }
   void notifyLayout() {
-    for (size_t i = 0; i < listeners.size(); ++i) listeners[i]->layoutChanged();
+    notify([](GridListener& l) { l.layoutChanged(); });
   }
   void notifyRowsAboutToBeInserted(int row, int count) {
-    for (size_t i = 0; i < listeners.size(); ++i) listeners[i]->rowsAboutToBeInserted(row, count);
+    notify([&](GridListener& l) { l.rowsAboutToBeInserted(row, count); });
   }
   void notifyRowsInserted(int row, int count) {
-    for (size_t i = 0; i < listeners.size(); ++i) listeners[i]->rowsInserted(row, count);
+    notify([&](GridListener& l) { l.rowsInserted(row, count); });
   }
 
   // Recomputes the column's total when `firstRow..lastRow` meets its range.
@@ -479,7 +490,10 @@ void GridModel::addListener(GridListener* listener) {
 
 void GridModel::removeListener(GridListener* listener) {
   auto& ls = impl_->listeners;
-  ls.erase(std::remove(ls.begin(), ls.end(), listener), ls.end());
+  if (impl_->notifying > 0)
+    std::replace(ls.begin(), ls.end(), listener, static_cast<GridListener*>(nullptr));
+  else
+    ls.erase(std::remove(ls.begin(), ls.end(), listener), ls.end());
 }
 
 }  // namespace korvana::grid
