@@ -13,7 +13,7 @@
 #include <cmath>
 
 #include "grid/grid_model.h"
-#include "text/gbk.h"
+#include "ui/qt_text.h"
 
 namespace korvana::ui {
 namespace {
@@ -30,7 +30,7 @@ QString cellString(const grid::GridModel& grid, int row, int column) {
   if (row > 0 && grid.columnKind(column) == grid::CheckBox) {
     return grid.checkMark(row, column) ? QStringLiteral("√") : QString();
   }
-  QString text = QString::fromUtf8(text::toUtf8(grid.cellText(row, column)));
+  QString text = toQString(grid.cellText(row, column));
   if (row > 0 && grid.columnKind(column) == grid::Money && !text.isEmpty()) {
     text.prepend(QStringLiteral("￥"));
   }
@@ -78,7 +78,8 @@ GridPrinter::Geometry GridPrinter::geometry(const QPageLayout& layout, int dpi) 
                                tenthsOfMm(margins_.top + margins_.header, dpi),
                                -tenthsOfMm(margins_.right, dpi),
                                -tenthsOfMm(margins_.bottom + margins_.footer, dpi));
-  area = area.intersected(printable);
+  // Margins wider than the paper leave nothing (QRectF would swap the edges back otherwise).
+  area = area.isValid() ? area.intersected(printable) : QRectF(area.topLeft(), QSizeF(0, 0));
   g.area = area.translated(-printable.topLeft());
 
   g.rowHeight = grid_.rowHeight() * dpi / kScreenDpi;
