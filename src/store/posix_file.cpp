@@ -26,7 +26,8 @@ int codeOf(int error) {
         case ENFILE: return -5;
         case EACCES:
         case EPERM:
-        case EROFS: return -6;
+        case EROFS:
+        case EISDIR: return -6;
         case EIO: return -11;
         case ENOSPC:
         case EDQUOT: return -14;
