@@ -57,6 +57,8 @@ struct Scenario {
     bool partialAllowed;  // a compaction may stop with some marked records still there
 };
 
+void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
+
 bool openAnd(TableStore& s, const std::string& path, const std::function<bool()>& then) {
     return s.openTable(path) && then();
 }
