@@ -90,7 +90,8 @@ BookTest::~BookTest() {
 bool BookTest::start() {
   stop();
   tk = std::make_unique<HeadlessToolkit>();
-  book = std::make_unique<invoices::InvoiceBook>(*tk);
+  book = std::make_unique<invoices::InvoiceBook>(
+      *tk, fileSystem ? *fileSystem : store::posixFileSystem());
   tk->onComboItemSelected = [this](Window window, const std::string& control) {
     if (window == Window::Main && control == g("组合框_当前发票")) book->batchSelected();
   };

@@ -111,6 +111,7 @@ class BookTest : public ::testing::Test {
                    const store::FieldValue& value);
 
   TempDir dir;
+  store::FileSystem* fileSystem = nullptr;  // the real one unless a test sets another
   std::unique_ptr<HeadlessToolkit> tk;
   std::unique_ptr<invoices::InvoiceBook> book;
 };
