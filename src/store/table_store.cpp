@@ -56,6 +56,18 @@ bool isValidFieldName(const std::string& name) {
     return true;
 }
 
+// Byte equality of two short texts, without a library call per record of a scan.
+inline bool sameBytes(const std::string& a, const std::string& b) {
+    const std::size_t n = a.size();
+    if (n != b.size()) return false;
+    const char* x = a.data();
+    const char* y = b.data();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (x[i] != y[i]) return false;
+    }
+    return true;
+}
+
 int findField(const std::vector<FieldDescriptor>& fields, const std::string& name) {
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (text::equalsIgnoringAsciiCase(fields[i].name, name)) return static_cast<int>(i);
@@ -359,7 +371,7 @@ FieldValue TableStore::readField(const std::string& name) {
     OpenTable* t = s.current;
     if (!t) text::fatalError(kFatalNoCurrentTable, text::gbk("未指定当前数据库或者指定数据库未打开"));
     int f = t->lastField;
-    if (f < 0 || name != t->lastName) {
+    if (f < 0 || !sameBytes(name, t->lastName)) {
         f = findField(t->file.fields, name);
         if (f < 0) text::fatalError(kFatalNoSuchField, text::gbk("指定字段不存在"));
         t->lastName = name;
@@ -368,7 +380,14 @@ FieldValue TableStore::readField(const std::string& name) {
     const FieldDescriptor& field = t->file.fields[static_cast<std::size_t>(f)];
     if (t->candidate && t->position == t->candidateIndex) {
         s.error = 0;
-        return detail::decodeField(field, t->candidate + field.offset);
+        const char* bytes = t->candidate + field.offset;
+        if (field.type == kText) {  // the common case of a scan, built in place
+            const void* nul = std::memchr(bytes, '\0', static_cast<std::size_t>(field.width));
+            const std::size_t n = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - bytes)
+                                      : static_cast<std::size_t>(field.width);
+            return FieldValue(std::in_place_type<std::string>, bytes, n);
+        }
+        return detail::decodeField(field, bytes);
     }
     return readFieldOf(t->file, t->position, field, &s.error);
 }
