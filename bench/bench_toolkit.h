@@ -85,11 +85,22 @@ class BenchToolkit : public invoices::Toolkit {
     std::vector<std::string> items;
     int selection = -1;
   };
-  Combo& combo(Window w, const std::string& c) { return combos_[{w, c}]; }
+  // The batch list is asked for thousands of times in a row: the last one looked up is kept.
+  Combo& combo(Window w, const std::string& c) {
+    if (!lastCombo_ || w != lastWindow_ || c != lastControl_) {
+      lastCombo_ = &combos_[{w, c}];
+      lastWindow_ = w;
+      lastControl_ = c;
+    }
+    return *lastCombo_;
+  }
 
   std::map<std::pair<Window, std::string>, std::string> edits_;
   std::map<std::pair<Window, std::string>, std::string> comboTexts_;
-  std::map<std::pair<Window, std::string>, Combo> combos_;
+  std::map<std::pair<Window, std::string>, Combo> combos_;  // nodes never move
+  Combo* lastCombo_ = nullptr;
+  Window lastWindow_ = Window::Main;
+  std::string lastControl_;
   std::deque<int> answers_;
   int boxesShown_ = 0;
   std::string lastBox_;
