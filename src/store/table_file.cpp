@@ -118,9 +118,7 @@ double doubleFrom(const Number& n) {
 // The count word, for a caller that already holds a lock covering it.
 int readCountUnlocked(TableFile& t, int32_t* count) {
     char word[4];
-    int64_t got = t.file->readAt(kCountOffset, word, 4);
-    if (got < 0) return static_cast<int>(got);
-    if (got != 4) return -65;
+    if (t.file->readAt(kCountOffset, word, 4) != 4) return -65;
     *count = std::max<int32_t>(0, loadInt32(word));
     return 0;
 }

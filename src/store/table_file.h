@@ -84,7 +84,8 @@ double nowAsDays();
 int loadTableFile(std::unique_ptr<File> file, TableFile* out);
 
 // The record count from the header under the header lock (a negative stored value reads as
-// 0). Fails at once when the lock is held elsewhere unless waitMs > 0.
+// 0): 0, -65 when it cannot be read, or the lock's code when another opening holds the lock
+// (at once, or after waitMs).
 int readCount(TableFile& t, int32_t* count, int waitMs = 0);
 
 // Appends a record whose bytes after the serial are `record` (recordSize bytes; the serial
