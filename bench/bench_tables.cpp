@@ -92,7 +92,7 @@ BatchRow batchRow(int batches, int b) {
   int nt = typesFor(batches);
   int typeIndex = b % nt;
   int serial = b / nt;
-  char start[16], code[16];
+  char start[32], code[32];
   std::snprintf(start, sizeof start, "%04d%04d", 1100 + typeIndex, serial % 10000);
   std::snprintf(code, sizeof code, "%010d", 1100082140 + b);
   BatchRow row;

@@ -408,7 +408,7 @@ void addBatch(benchmark::State& state, bool synced) {
     const auto w = invoices::Window::AddBatch;
     for (auto _ : state) {
       b.book.windowCreated(w);
-      char start[16];
+      char start[32];
       std::snprintf(start, sizeof start, "9900%04d", added % 10000);
       b.toolkit.setComboText(w, c.addType, c.newType);
       b.toolkit.setEditText(w, c.addCode, "1100099999");
