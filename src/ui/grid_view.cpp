@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
@@ -196,7 +197,25 @@ void GridTableModel::layoutChanged() {
   emit geometryChanged();
 }
 
-void GridTableModel::rowsInserted(int, int) { layoutChanged(); }
+void GridTableModel::rowsAboutToBeInserted(int row, int count) {
+  syncCounts();
+  const int first = row - grid_.fixedRows();
+  if (count <= 0 || first < 0 || first > rows_) return;
+  beginInsertRows({}, first, first + count - 1);
+  inserting_ = true;
+}
+
+void GridTableModel::rowsInserted(int, int count) {
+  if (!inserting_) {
+    layoutChanged();
+    return;
+  }
+  inserting_ = false;
+  rows_ += count;
+  endInsertRows();
+  // The rows below moved down: their headings (the fixed column) are re-read.
+  if (rows_ > 0) emit headerDataChanged(Qt::Vertical, 0, rows_ - 1);
+}
 
 // ---------------------------------------------------------------- GridDelegate
 
@@ -227,6 +246,8 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
       combo->setInsertPolicy(QComboBox::NoInsert);
       combo->setMaxVisibleItems(12);
       for (const std::string& item : grid.listItems(column)) combo->addItem(toQString(item));
+      // The list may be wider than the cell, so that long names show whole.
+      combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 24);
       // Picking an item from the list ends the edit with that item.
       connect(combo, &QComboBox::activated, this, [this, combo] {
         emit const_cast<GridDelegate*>(this)->commitData(combo);
@@ -328,8 +349,8 @@ GridView::GridView(grid::GridModel& grid, invoices::Toolkit& toolkit, QWidget* p
   setCornerButtonEnabled(false);
   setWordWrap(false);
   setEditTriggers(grid.editable()
-                      ? QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
-                            QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed
+                      ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                            QAbstractItemView::AnyKeyPressed
                       : QAbstractItemView::NoEditTriggers);
 
   QHeaderView* top = horizontalHeader();

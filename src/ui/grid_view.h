@@ -37,6 +37,7 @@ class GridTableModel : public QAbstractTableModel, public grid::GridListener {
   // grid::GridListener.
   void cellsChanged(int firstRow, int firstColumn, int lastRow, int lastColumn) override;
   void layoutChanged() override;
+  void rowsAboutToBeInserted(int row, int count) override;
   void rowsInserted(int row, int count) override;
 
  signals:
@@ -50,6 +51,7 @@ class GridTableModel : public QAbstractTableModel, public grid::GridListener {
   grid::GridModel& grid_;
   int rows_ = 0;     // rows below the title row, as announced to views
   int columns_ = 0;  // columns right of the fixed ones, as announced to views
+  bool inserting_ = false;  // between rowsAboutToBeInserted and rowsInserted
 };
 
 // The editors of the column kinds. Opening one first asks the grid (beginEdit, which raises

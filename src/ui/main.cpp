@@ -46,7 +46,9 @@ void showFatalError(int code, const std::string& gbkMessage) {
   box.setIcon(QMessageBox::Critical);
   box.setTextFormat(Qt::PlainText);
   box.setText(korvana::ui::toQString(korvana::text::fatalText(code, gbkMessage)));
-  box.addButton(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+  QAbstractButton* ok = box.addButton(QMessageBox::Ok);
+  ok->setText(QStringLiteral("OK"));
+  ok->setIcon(QIcon());
   box.exec();
   std::_Exit(EXIT_FAILURE);  // at once, without the exit routine
 }

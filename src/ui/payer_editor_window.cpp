@@ -159,8 +159,8 @@ PayerEditorWindow::PayerEditorWindow(invoices::Toolkit& toolkit, QWidget* parent
   view_->setModel(model_);
   view_->setSelectionMode(QAbstractItemView::SingleSelection);
   view_->setSelectionBehavior(QAbstractItemView::SelectItems);
-  view_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
-                         QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+  view_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                         QAbstractItemView::AnyKeyPressed);
   view_->setCornerButtonEnabled(false);
   view_->setWordWrap(false);
   view_->verticalHeader()->setDefaultSectionSize(22);

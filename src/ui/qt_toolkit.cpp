@@ -129,14 +129,20 @@ int QtToolkit::messageBox(const std::string& text, int buttons, const std::strin
   box.setTextFormat(Qt::PlainText);
   box.setText(toQString(text));
   box.setIcon(icon == invoices::Icon::Error ? QMessageBox::Critical : QMessageBox::NoIcon);
+  // Plain buttons: some desktop styles would put pictures on the standard ones.
+  auto addButton = [&box](QMessageBox::StandardButton which, const char* text) {
+    QAbstractButton* button = box.addButton(which);
+    button->setText(QString::fromLatin1(text));
+    button->setIcon(QIcon());
+    return button;
+  };
   QAbstractButton* yes = nullptr;
   if (yesNo) {
-    yes = box.addButton(QMessageBox::Yes);
-    yes->setText(QStringLiteral("Yes"));
-    box.addButton(QMessageBox::No)->setText(QStringLiteral("No"));
+    yes = addButton(QMessageBox::Yes, "Yes");
+    addButton(QMessageBox::No, "No");
     box.setDefaultButton(QMessageBox::Yes);
   } else {
-    box.addButton(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    addButton(QMessageBox::Ok, "OK");
   }
   box.exec();
   if (!yesNo) return invoices::kAnswerOk;

@@ -126,7 +126,7 @@ struct Session {
 
   // Adds a batch through the add-batch window's fields and 确定.
   void addBatch(const char* code, const char* start, const char* count) {
-    whenModal(Window::AddBatch, [=](QDialog* d) {
+    whenModal(Window::AddBatch, [=, this](QDialog* d) {
       QTest::keyClicks(child<QLineEdit>(d, "编辑框_发票代码"), q(code));
       QTest::keyClicks(child<QLineEdit>(d, "编辑框_起编号"), q(start));
       QTest::keyClicks(child<QLineEdit>(d, "编辑框_发票份数"), q(count));
