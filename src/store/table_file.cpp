@@ -288,10 +288,23 @@ int loadTableFile(std::unique_ptr<File> file, TableFile* out) {
 
     // Repair. Another opening that holds a lock is in the middle of a change whose bytes are
     // not ours to cut; the file is then used as it is.
-    TableFile& t = *out;
-    RangeLock whole(*t.file, 0, 0);
+    RangeLock whole(*out->file, 0, 0);
     if (whole.result() != 0) return 0;
-    const int64_t whole_records = (length - dataStart) / recordSize;
+    return repairRecords(*out);
+}
+
+int repairRecords(TableFile& t) {
+    // Read again under the caller's lock: another opening may have appended since the header
+    // was validated, and its record must not be taken for a partly written one.
+    const int64_t length = t.file->length();
+    if (length < 0) return static_cast<int>(length);
+    char words[8];
+    const int64_t got = t.file->readAt(kCountOffset, words, 8);
+    if (got < 0) return static_cast<int>(got);
+    if (got != 8) return -65;
+    const int32_t count = std::max<int32_t>(0, loadInt32(words));
+    const int32_t nextSerial = loadInt32(words + 4);
+    const int64_t whole_records = std::max<int64_t>(0, (length - t.dataStart) / t.recordSize);
     const int64_t counted = std::min<int64_t>(count, whole_records);
     int64_t maxSerial = 0;
     int64_t kept = 0;
@@ -318,7 +331,7 @@ int loadTableFile(std::unique_ptr<File> file, TableFile* out) {
         t.dirty = true;
         if (int w = t.file->writeAt(kCountOffset, word, 4); w != 0) return w;
     }
-    if (length != dataStart + kept * recordSize) {
+    if (length != t.dataStart + kept * t.recordSize) {
         t.dirty = true;
         if (int w = t.file->truncate(t.offsetOf(kept)); w != 0) return w;
     }
@@ -369,8 +382,9 @@ int purgeMarked(TableFile& t) {
     int64_t kept = 0;
     int rc = compactRecords(
         t, 0, count, [](int64_t, const char* rec) { return loadInt32(rec) >= 0; }, &kept);
-    if (rc != 0) return rc;
-    return finishCompaction(t, count, kept);
+    if (rc == 0) rc = finishCompaction(t, count, kept);
+    if (rc != 0) repairRecords(t);  // a failed write may have left copies behind: drop them now
+    return rc;
 }
 
 int removeRange(TableFile& t, int64_t first, int64_t n) {
@@ -383,8 +397,9 @@ int removeRange(TableFile& t, int64_t first, int64_t n) {
     int64_t kept = 0;
     int rc = compactRecords(
         t, first, count, [end](int64_t index, const char*) { return index >= end; }, &kept);
-    if (rc != 0) return rc;
-    return finishCompaction(t, count, kept);
+    if (rc == 0) rc = finishCompaction(t, count, kept);
+    if (rc != 0) repairRecords(t);  // a failed write may have left copies behind: drop them now
+    return rc;
 }
 
 bool valueSuits(int type, const FieldValue& value) {

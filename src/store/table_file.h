@@ -83,6 +83,11 @@ double nowAsDays();
 // (version too new) or a file-system code. A refused file is never written.
 int loadTableFile(std::unique_ptr<File> file, TableFile* out);
 
+// Drops what an interrupted append or compaction left behind: bytes after the counted
+// records, a partly written last record, and stale copies. Reads the length and the header
+// again; the caller holds the whole-file lock. 0 or the code of a failed read or write.
+int repairRecords(TableFile& t);
+
 // The record count from the header under the header lock (a negative stored value reads as
 // 0): 0, -65 when it cannot be read, or the lock's code when another opening holds the lock
 // (at once, or after waitMs).

@@ -118,6 +118,12 @@ int syncFile(TableFile& t) {
     return t.file->sync();
 }
 
+// A field name and the value to store into it, borrowed from the caller.
+struct NamedValue {
+    const std::string& name;
+    const FieldValue& value;
+};
+
 struct OpenTable {
     TableFile file;
     std::string path;      // absolute UTF-8 path of the file
@@ -174,7 +180,52 @@ struct TableStore::Impl {
         if (int rc = detail::readCount(current->file, n); rc != 0) return fail(rc);
         return true;
     }
+    // writeField for one or more fields of the current record: the record is read, the values
+    // stored into it, and it is written back from its fifth byte on in one write.
+    bool writeFields(const NamedValue* values, std::size_t n);
 };
+
+bool TableStore::Impl::writeFields(const NamedValue* values, std::size_t n) {
+    if (!current) return fail(-67);
+    OpenTable& t = *current;
+    int32_t count = 0;
+    if (!this->count(&count)) return false;
+    if (t.position < 0 || t.position >= count) return fail(-60);
+    // Fields the table does not have are ignored; every other value must suit its field.
+    TableFile& tf = t.file;
+    int fields[8];
+    std::vector<int> more;
+    int* index = n <= 8 ? fields : (more.resize(n), more.data());
+    bool any = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        index[i] = findField(tf.fields, values[i].name);
+        if (index[i] < 0) continue;
+        if (!detail::valueSuits(tf.fields[static_cast<std::size_t>(index[i])].type, values[i].value))
+            return fail(-76);
+        any = true;
+    }
+    if (!any) return succeed();
+
+    const uint64_t at = tf.offsetOf(t.position);
+    detail::RangeLock lock(*tf.file, at, 1);
+    if (lock.result() != 0) return fail(lock.result());
+    const std::size_t rs = static_cast<std::size_t>(tf.recordSize);
+    int64_t got = tf.file->readAt(at, tf.record.data(), rs);
+    if (got < 0) return fail(static_cast<int>(got));
+    if (static_cast<std::size_t>(got) != rs) return fail(-62);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (index[i] < 0) continue;
+        const FieldDescriptor& field = tf.fields[static_cast<std::size_t>(index[i])];
+        detail::encodeField(field, values[i].value, tf.record.data() + field.offset, false);
+    }
+    // The serial, and with it a deletion mark, is never rewritten.
+    tf.dirty = true;
+    if (int rc = tf.file->writeAt(at + 4, tf.record.data() + 4, rs - 4); rc != 0) return fail(rc);
+    if (t.candidate && t.candidateIndex == t.position) {
+        std::memcpy(t.candidate + 4, tf.record.data() + 4, rs - 4);
+    }
+    return succeed();
+}
 
 TableStore::TableStore(FileSystem& fs) : impl_(std::make_unique<Impl>(fs)) {}
 TableStore::~TableStore() = default;
@@ -393,33 +444,15 @@ FieldValue TableStore::readField(const std::string& name) {
 }
 
 bool TableStore::writeField(const std::string& name, const FieldValue& value) {
-    Impl& s = *impl_;
-    if (!s.current) return s.fail(-67);
-    OpenTable& t = *s.current;
-    int32_t count = 0;
-    if (!s.count(&count)) return false;
-    if (t.position < 0 || t.position >= count) return s.fail(-60);
-    const int f = findField(t.file.fields, name);
-    if (f < 0) return s.succeed();  // a field the table does not have is ignored
-    const FieldDescriptor& field = t.file.fields[static_cast<std::size_t>(f)];
-    if (!detail::valueSuits(field.type, value)) return s.fail(-76);
+    const NamedValue one{name, value};
+    return impl_->writeFields(&one, 1);
+}
 
-    TableFile& tf = t.file;
-    const uint64_t at = tf.offsetOf(t.position);
-    detail::RangeLock lock(*tf.file, at, 1);
-    if (lock.result() != 0) return s.fail(lock.result());
-    const std::size_t rs = static_cast<std::size_t>(tf.recordSize);
-    int64_t got = tf.file->readAt(at, tf.record.data(), rs);
-    if (got < 0) return s.fail(static_cast<int>(got));
-    if (static_cast<std::size_t>(got) != rs) return s.fail(-62);
-    detail::encodeField(field, value, tf.record.data() + field.offset, false);
-    // The serial, and with it a deletion mark, is never rewritten.
-    tf.dirty = true;
-    if (int rc = tf.file->writeAt(at + 4, tf.record.data() + 4, rs - 4); rc != 0) return s.fail(rc);
-    if (t.candidate && t.candidateIndex == t.position) {
-        std::memcpy(t.candidate + 4, tf.record.data() + 4, rs - 4);
-    }
-    return s.succeed();
+bool TableStore::writeFields(const std::vector<std::pair<std::string, FieldValue>>& values) {
+    std::vector<NamedValue> named;
+    named.reserve(values.size());
+    for (const auto& [name, value] : values) named.push_back({name, value});
+    return impl_->writeFields(named.data(), named.size());
 }
 
 bool TableStore::addRecord(const std::vector<FieldValue>& values) {

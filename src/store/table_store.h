@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -51,6 +52,10 @@ class TableStore {
   bool findRecord(const std::function<bool()>& condition);  // readField inside reads the candidate
   FieldValue readField(const std::string& name);
   bool writeField(const std::string& name, const FieldValue& value);
+  // Stores several fields of the current record with one write of the record, so that a stop
+  // leaves all of them or none. Checks and results as writeField; nothing is written when a
+  // value does not suit its field.
+  bool writeFields(const std::vector<std::pair<std::string, FieldValue>>& values);
   bool addRecord(const std::vector<FieldValue>& values);
   bool markDeleted();
   bool purgeDeleted();
