@@ -102,12 +102,20 @@ void InvoiceBook::confirmAddBatch() {
   }
   tk.comboAddItem(Window::Main, t.batchList, key);
 
+  // The batch row reaches the disk before its invoice records, so that no invoice record is
+  // ever stored without its batch. An append that fails ends the run and is reported: the
+  // batch keeps the records stored so far, shows them, and can be deleted.
+  bool stored = db.syncWritten();
+  if (!stored) detail::tellSaveFailed(tk, t.batchTable, db.lastError());
   db.selectTable(t.recordTable);
-  for (int i = 1; i <= count; ++i) {
-    db.addRecord({key, makeInvoiceNumber(start, i), store::Omitted{}, store::Omitted{},
-                  store::Omitted{}, false});
+  for (int i = 1; stored && i <= count; ++i) {
+    if (!db.addRecord({key, makeInvoiceNumber(start, i), store::Omitted{}, store::Omitted{},
+                       store::Omitted{}, false})) {
+      stored = false;
+      detail::tellSaveFailed(tk, t.recordTable, db.lastError());
+    }
   }
-  db.syncWritten();
+  if (!db.syncWritten() && stored) detail::tellSaveFailed(tk, t.recordTable, db.lastError());
 
   b.state.addConfirmed = 1;
   tk.closeWindow(Window::AddBatch);

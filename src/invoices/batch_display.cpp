@@ -1,6 +1,7 @@
 // Showing a batch: the current-batch values, the four edit boxes of the main window and the
 // records grid, rebuilt from the batch's row and its invoice records.
 #include <algorithm>
+#include <vector>
 
 #include "invoices/book_internals.h"
 #include "invoices/invoice_book.h"
@@ -68,38 +69,58 @@ void InvoiceBook::showBatch(const std::string& key) {
   b.toolkit.setEditText(Window::Main, t.countBox, found ? text::intToText(n) : std::string());
   b.toolkit.setEditText(Window::Main, t.typeBox, b.state.currentBatchType);
 
-  db.selectTable(t.recordTable);
-  // The batch's invoice records are one contiguous run that starts at the first record
-  // carrying its key; a row is filled only from a record that carries it, so a damaged table
+  // The rows shown are the batch's invoice records: the run of records that carry its key,
+  // from the first of them on, at most n of them. A batch whose records are not all there (a
+  // damaged table, an add that could not be finished) shows the records it has, and a count
+  // far beyond the table's records never makes the grid that large; the count box keeps the
+  // stored count. A row is filled only from a record that carries the key, so a damaged table
   // never shows another batch's invoices under this one.
-  bool inBatch = found && detail::findBatchKey(db, key);
+  struct Row {
+    std::string number;
+    double date = 0;
+    bool dated = false;
+    grid::CellInput issued, amount;
+    std::string payer;
+  };
+  std::vector<Row> shown;
+  const double firstDay = text::makeDate(1900, 1, 1);
+  db.selectTable(t.recordTable);
+  if (found && detail::findBatchKey(db, key)) {
+    const int total = db.recordCount();
+    for (int i = 1; i <= n && db.position() < total; ++i) {
+      if (detail::readText(db, t.batchKey) != key) break;
+      Row& row = shown.emplace_back();
+      row.number = detail::readText(db, t.invoiceNumber);
+      row.date = detail::readDate(db, t.issueDate);
+      if (text::compareDates(row.date, firstDay) > 0) {
+        row.dated = true;
+        row.issued = toCellInput(db.readField(t.issued));
+        row.amount = toCellInput(db.readField(t.amount));
+        row.payer = detail::readText(db, t.payer);
+      }
+      db.skip(1);
+    }
+  }
 
   // A negative count (only a damaged table holds one) shows as no invoice at all, so that the
   // totals row never lands on the title row.
-  const int rows = std::max(n, 0);
+  const int rows = static_cast<int>(shown.size());
   records.setRowCount(rows + 2);
   records.clearCells(1, 1, records.rowCount() - 1, records.columnCount() - 1);
   records.setCell(rows + 1, 0, grid::Text, t.totalLabel);
   records.setColumnTotal(4, 1, rows, rows + 1);
   records.setReadOnly(1, 0, records.rowCount(), 1, true);
 
-  const double firstDay = text::makeDate(1900, 1, 1);
   for (int i = 1; i <= rows; ++i) {
+    const Row& row = shown[static_cast<std::size_t>(i - 1)];
     records.setCell(i, 0, grid::Text, text::intToText(i));
-    if (inBatch) inBatch = detail::readText(db, t.batchKey) == key;
-    if (!inBatch) {
-      records.setCell(i, 1, grid::Text, std::string());
-      continue;
+    records.setCell(i, 1, grid::Text, row.number);
+    if (row.dated) {
+      records.setCell(i, 2, grid::CheckBox, row.issued);
+      records.setCell(i, 3, grid::Text, text::dateToText(row.date));
+      records.setCell(i, 4, grid::Text, row.amount);
+      records.setCell(i, 5, grid::Text, row.payer);
     }
-    records.setCell(i, 1, grid::Text, detail::readText(db, t.invoiceNumber));
-    const double date = detail::readDate(db, t.issueDate);
-    if (text::compareDates(date, firstDay) > 0) {
-      records.setCell(i, 2, grid::CheckBox, toCellInput(db.readField(t.issued)));
-      records.setCell(i, 3, grid::Text, text::dateToText(date));
-      records.setCell(i, 4, grid::Text, toCellInput(db.readField(t.amount)));
-      records.setCell(i, 5, grid::Text, detail::readText(db, t.payer));
-    }
-    db.skip(1);
   }
 }
 

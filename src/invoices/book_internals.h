@@ -62,6 +62,8 @@ struct Texts {
   std::string updateFailed;
   std::string deleteQuestion, deleteCaption;
   std::string insertFailed, removeFailed;
+  std::string saveFailed;      // prefix of the message for a change that could not be stored
+  std::string unsavableText;   // a text that cannot be stored as it is
   std::string typeMismatch, numberRequired;  // fatal error messages (codes 5 and 2)
 };
 
@@ -76,6 +78,10 @@ double readDate(store::TableStore& store, const std::string& field);
 // firstRecord, then findRecord for the first record whose 发票编号 equals key (byte for
 // byte). The current table must have been selected.
 bool findBatchKey(store::TableStore& store, const std::string& key);
+
+// Tells the user that a change of the table could not be stored: "保存失败：<table>", a line
+// break and the store's text for the code, in an error box.
+void tellSaveFailed(Toolkit& toolkit, const std::string& table, int code);
 
 // A grid cell's text ("" for a check-box cell or a cell outside the grid) and check mark.
 std::string cellString(const grid::GridModel& grid, int row, int column);

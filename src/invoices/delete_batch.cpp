@@ -13,24 +13,44 @@ void InvoiceBook::deleteClicked() {
 
   if (tk.messageBox(t.deleteQuestion, kButtonsYesNo, t.deleteCaption) != kAnswerYes) return;
 
-  // Only rows that carry the key are ever marked: when no row carries it, nothing is.
-  db.selectTable(t.batchTable);
-  if (detail::findBatchKey(db, key)) db.markDeleted();
-  db.purgeDeleted();
+  // A failure ends the deletion where it stands: the batch stays in the list and shows what
+  // the tables still hold, and the user is told which table could not be changed.
+  auto failed = [&](const std::string& table, int error) {
+    const std::string shown = key;
+    showBatch(shown);
+    tallyMonths();
+    detail::tellSaveFailed(tk, table, error);
+  };
+  // Makes the marks of the current table take effect and reach the disk; the first error.
+  auto purge = [&](int error) {
+    if (!db.purgeDeleted() && error == 0) error = db.lastError();
+    if (!db.syncWritten() && error == 0) error = db.lastError();
+    return error;
+  };
 
+  // The invoice records go first and reach the disk before the batch row is touched, so that a
+  // run that stops in between leaves a batch with fewer records, which it shows and which can
+  // be deleted again, and never invoice records without their batch.
   // The batch's records are one block starting at the first record that carries the key; at
   // most currentBatchCount of them are marked, and the block ends at the first record that
-  // carries another key.
+  // carries another key. Only rows that carry the key are ever marked.
+  int error = 0;
   db.selectTable(t.recordTable);
   if (detail::findBatchKey(db, key)) {
     for (int i = 1; i <= b.state.currentBatchCount; ++i) {
       if (detail::readText(db, t.batchKey) != key) break;
-      db.markDeleted();
+      if (!db.markDeleted()) {
+        error = db.lastError();
+        break;
+      }
       db.skip(1);
     }
   }
-  db.purgeDeleted();
-  db.syncWritten();
+  if ((error = purge(error)) != 0) return failed(t.recordTable, error);
+
+  db.selectTable(t.batchTable);
+  if (detail::findBatchKey(db, key) && !db.markDeleted()) error = db.lastError();
+  if ((error = purge(error)) != 0) return failed(t.batchTable, error);
 
   tk.comboDeleteItem(Window::Main, t.batchList, tk.comboSelection(Window::Main, t.batchList));
   const int n = tk.comboItemCount(Window::Main, t.batchList);

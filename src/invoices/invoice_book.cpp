@@ -61,6 +61,8 @@ Texts::Texts()
       deleteCaption(text::gbk("删除确认")),
       insertFailed(text::gbk("插入新记录失败!")),
       removeFailed(text::gbk("删除记录失败!")),
+      saveFailed(text::gbk("保存失败：")),
+      unsavableText(text::gbk("输入的文字含有无法保存的字符！")),
       typeMismatch(text::gbk("数据或数组类型不匹配")),
       numberRequired(text::gbk("未得到所需要的数值型数据")) {}
 
@@ -104,6 +106,12 @@ bool findBatchKey(store::TableStore& store, const std::string& key) {
   const std::string& field = texts().batchKey;
   store.firstRecord();
   return store.findRecord([&] { return readText(store, field) == key; });
+}
+
+void tellSaveFailed(Toolkit& toolkit, const std::string& table, int code) {
+  const Texts& t = texts();
+  toolkit.messageBox(t.saveFailed + table + "\n" + store::TableStore::errorText(code), kButtonsOk,
+                     t.errorCaption, Icon::Error);
 }
 
 std::string cellString(const grid::GridModel& grid, int row, int column) {

@@ -17,6 +17,13 @@ struct PayerEditor::Impl {
   std::unique_ptr<store::TableHandle> handle;
   int current = -1;  // the navigator's row; -1 when the table is empty
 
+  // Makes the change reach the disk; a sync that fails is reported.
+  bool saved() {
+    if (handle->sync()) return true;
+    detail::tellSaveFailed(toolkit, detail::texts().payerTable, handle->lastError());
+    return false;
+  }
+
   // Moves the current row to `row`, clamped into the records that exist.
   void moveTo(int row) {
     const int count = handle ? handle->recordCount() : 0;
@@ -114,7 +121,7 @@ void PayerEditor::add() {
     impl_->toolkit.messageBox(detail::texts().insertFailed, kButtonsOk);
     return;
   }
-  handle->sync();
+  impl_->saved();
   impl_->moveTo(handle->recordCount() - 1);
 }
 
@@ -125,7 +132,7 @@ void PayerEditor::remove() {
     impl_->toolkit.messageBox(detail::texts().removeFailed, kButtonsOk);
     return;
   }
-  handle->sync();
+  impl_->saved();
   impl_->moveTo(row);
 }
 
@@ -135,9 +142,12 @@ bool PayerEditor::editCell(int record, int field, const std::string& text) {
   if (record < 0 || record >= handle->recordCount()) return false;
   impl_->moveTo(record);
   if (text == cellText(record, field)) return false;
-  const bool written = handle->writeFieldAt(record, field, valueOf(handle->field(field).type, text));
-  if (written) handle->sync();
-  return written;
+  if (!handle->writeFieldAt(record, field, valueOf(handle->field(field).type, text))) {
+    detail::tellSaveFailed(impl_->toolkit, detail::texts().payerTable, handle->lastError());
+    return false;
+  }
+  impl_->saved();
+  return true;
 }
 
 }  // namespace korvana::invoices

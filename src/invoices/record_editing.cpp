@@ -32,33 +32,44 @@ void InvoiceBook::storeEditedCell() {
            detail::readText(db, t.invoiceNumber) == number;
   });
 
+  // The result of the write, when one was made; a failure is reported once the grid has been
+  // brought back to what the table holds.
+  bool written = true;
   switch (column) {
     case 2:
-      if (found) db.writeField(t.issued, detail::cellMark(records, row, 2));
+      if (found) written = db.writeField(t.issued, detail::cellMark(records, row, 2));
       break;
-    case 3:
-      if (found) {
-        db.writeField(t.issueDate,
-                      store::DateTime{text::textToDate(detail::cellString(records, row, 3))});
-      }
-      // A dated invoice is an issued one.
+    case 3: {
+      // A dated invoice is an issued one: the date and the mark are stored with one write, so
+      // that the record never holds one without the other.
       records.setCell(row, 2, grid::CheckBox, true);
-      if (found) db.writeField(t.issued, detail::cellMark(records, row, 2));
+      if (found) {
+        written = db.writeFields(
+            {{t.issueDate, store::DateTime{text::textToDate(detail::cellString(records, row, 3))}},
+             {t.issued, detail::cellMark(records, row, 2)}});
+      }
       tallyMonths();
       break;
+    }
     case 4: {
-      if (found) db.writeField(t.amount, text::textToNumber(detail::cellString(records, row, 4)));
+      if (found) written = db.writeField(t.amount, text::textToNumber(detail::cellString(records, row, 4)));
       const double date = text::textToDate(detail::cellString(records, row, 3));
       if (date != text::kEmptyDate) tallyMonths();
       break;
     }
     case 5:
-      if (found) db.writeField(t.payer, detail::cellString(records, row, 5));
+      if (found) written = db.writeField(t.payer, detail::cellString(records, row, 5));
       break;
     default:
       break;
   }
-  db.syncWritten();
+  if (written) written = db.syncWritten();
+  if (written) return;
+  // The edit did not reach the file: the grid shows again what the table holds.
+  const int error = db.lastError();
+  showBatch(std::string(key));
+  tallyMonths();
+  detail::tellSaveFailed(b.toolkit, t.recordTable, error);
 }
 
 }  // namespace korvana::invoices

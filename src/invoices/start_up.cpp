@@ -35,6 +35,13 @@ bool InvoiceBook::startUp(const std::string& programDirectory) {
   fillPayerList(b.records, 5, t.payerTable, t.unitName);
   if (!makeAvailable(t.batchFile)) return false;
   if (!makeAvailable(t.recordFile)) return false;
+  // A deletion that stopped before its purge leaves marked rows, which a later purge would
+  // take out unasked; they are taken out now, so that the program shows from the start what
+  // the tables will keep. The records go first, as in a deletion.
+  for (const std::string* table : {&t.recordTable, &t.batchTable}) {
+    db.selectTable(*table);
+    db.purgeDeleted();
+  }
   db.syncWritten();
 
   db.selectTable(t.batchTable);

@@ -104,11 +104,12 @@ TEST_F(StartUp, AMissingRecordTableIsCreatedAlone) {
   EXPECT_EQ(fileBytes("发票管理库.EDB"), batches);
   EXPECT_EQ(fileBytes("单位库.EDB"), payers);
   EXPECT_EQ(fs::file_size(dir.file("发票记录库.EDB")), 548u);
-  // The batch is listed and shown; its records are gone, so its rows hold numbers only.
+  // The batch is listed and shown with its stored count; its records are gone, so it has no
+  // rows but the totals row.
   EXPECT_THAT(batchList(), ElementsAre("服务票0101"));
-  EXPECT_EQ(book->recordsGrid().rowCount(), 4);
-  EXPECT_EQ(recordCell(1, 0), "1");
-  EXPECT_EQ(recordCell(1, 1), "");
+  EXPECT_EQ(box(Window::Main, "编辑框_发票份数"), "2");
+  EXPECT_EQ(book->recordsGrid().rowCount(), 2);
+  EXPECT_EQ(recordCell(1, 0), "合计");
 }
 
 // A table file that is there but cannot be opened: the user is told which and why, the
