@@ -50,7 +50,12 @@ void InvoiceBook::deleteClicked() {
 
   db.selectTable(t.batchTable);
   if (detail::findBatchKey(db, key) && !db.markDeleted()) error = db.lastError();
-  if ((error = purge(error)) != 0) return failed(t.batchTable, error);
+  if ((error = purge(error)) != 0) {
+    // A failure after the row left the table (cutting the file, the sync) still ends with the
+    // list as the table has it.
+    if (detail::findBatchKey(db, key)) return failed(t.batchTable, error);
+    detail::tellSaveFailed(tk, t.batchTable, error);
+  }
 
   tk.comboDeleteItem(Window::Main, t.batchList, tk.comboSelection(Window::Main, t.batchList));
   const int n = tk.comboItemCount(Window::Main, t.batchList);
