@@ -77,8 +77,9 @@ void PrintTo(const Invoice& r, std::ostream* os);
 void PrintTo(const Payer& p, std::ostream* os);
 void PrintTo(const State& s, std::ostream* os);
 
-// The tables of the folder, read from the files directly (after a start has repaired them).
-State readState(const std::string& folder);
+// The tables of the folder, read from the files directly. A repaired file (the program has
+// opened it since it was last written) must end right after its last record.
+State readState(const std::string& folder, bool repaired = true);
 
 // The program started on a folder: the headless toolkit and the invoice book, wired as the
 // windows wire them. Fatal run-time errors throw FatalError (installed for the whole program).
@@ -141,6 +142,16 @@ struct Op {
   bool accepts(const State& before, const State& found, bool* partial = nullptr) const;
   std::string describe() const;
 };
+
+// Checks the tables on their own: keys unique; every invoice record of a batch that exists,
+// the records of a batch one block, no invoice number of a batch twice. Returns each key's
+// block (first record, number of records).
+std::map<std::string, std::pair<std::size_t, std::size_t>> checkTables(const State& s);
+
+// Checks what the program shows for the selected batch against what the tables hold: the count
+// box, and a row for each record that carries its key, from the first one on, at most its
+// count, each with its own number, date, payer and tick.
+void checkShown(Program& p, const State& s);
 
 // Starts a program on the folder with the real file system and checks what it shows: every
 // file opens, the batch list equals the batch table, every batch shows exactly the invoice
