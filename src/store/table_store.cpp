@@ -417,6 +417,68 @@ bool TableStore::findRecord(const std::function<bool()>& condition) {
     return false;
 }
 
+bool TableStore::findMatching(const std::vector<TextMatch>& matches) {
+    Impl& s = *impl_;
+    if (!s.current) return s.fail(-67);
+    OpenTable& t = *s.current;
+    struct Wanted {
+        std::size_t offset;
+        std::size_t width;
+        const std::string* text;
+    };
+    std::vector<Wanted> wanted;
+    bool possible = true;
+    for (const TextMatch& m : matches) {
+        const int f = findField(t.file.fields, m.field);
+        if (f < 0) text::fatalError(kFatalNoSuchField, text::gbk("指定字段不存在"));
+        const FieldDescriptor& field = t.file.fields[static_cast<std::size_t>(f)];
+        if (field.type != kText || m.text.size() > static_cast<std::size_t>(field.width))
+            possible = false;
+        wanted.push_back({static_cast<std::size_t>(field.offset),
+                          static_cast<std::size_t>(field.width), &m.text});
+    }
+    const int p = t.position;
+    int32_t count = 0;
+    if (!s.count(&count)) return false;
+    const int start = std::max(0, p);
+    if (!possible || count < 1 || start >= count) {
+        s.error = 0;
+        return false;
+    }
+
+    // As findRecord: chunks of records, each record's fields compared in the chunk.
+    const int64_t rs = t.file.recordSize;
+    const int64_t perChunk = std::max<int64_t>(1, (detail::kScanChunkBytes + rs - 1) / rs);
+    std::vector<char> chunk(
+        static_cast<std::size_t>(std::min<int64_t>(perChunk, count - start) * rs));
+    for (int64_t first = start; first < count;) {
+        const int64_t m = std::min<int64_t>(perChunk, count - first);
+        const std::size_t bytes = static_cast<std::size_t>(m * rs);
+        int64_t got = t.file.file->readAt(t.file.offsetOf(first), chunk.data(), bytes);
+        if (got < 0) return s.fail(static_cast<int>(got));
+        if (static_cast<std::size_t>(got) != bytes) return s.fail(-62);
+        const char* record = chunk.data();
+        for (int64_t j = 0; j < m; ++j, record += rs) {
+            bool all = true;
+            for (const Wanted& w : wanted) {
+                const char* field = record + w.offset;
+                const std::size_t n = w.text->size();
+                if (std::memcmp(field, w.text->data(), n) != 0 || (n < w.width && field[n] != '\0')) {
+                    all = false;
+                    break;
+                }
+            }
+            if (all) {
+                t.position = static_cast<int>(first + j);
+                return s.succeed();
+            }
+        }
+        first += m;
+    }
+    s.error = 0;
+    return false;
+}
+
 FieldValue TableStore::readField(const std::string& name) {
     Impl& s = *impl_;
     OpenTable* t = s.current;

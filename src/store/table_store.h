@@ -33,6 +33,12 @@ struct FieldDescriptor {
   int width = 0;     // bytes in the record
 };
 
+// A text field and the text it must read as (TableStore::findMatching).
+struct TextMatch {
+  std::string field;  // GBK name, looked up as readField does
+  std::string text;   // GBK bytes
+};
+
 class TableHandle;
 
 class TableStore {
@@ -50,6 +56,12 @@ class TableStore {
   bool skip(int n = 1);
   bool goToRecord(int n);
   bool findRecord(const std::function<bool()>& condition);  // readField inside reads the candidate
+  // findRecord with the condition that each named text field reads as its text (the field's
+  // bytes up to the first NUL equal the text byte for byte); a field of another type never
+  // matches. The bytes are compared where they lie in the chunk read, with no value built per
+  // record. Positions and results as findRecord; a name the table lacks is readField's fatal
+  // error.
+  bool findMatching(const std::vector<TextMatch>& matches);
   FieldValue readField(const std::string& name);
   bool writeField(const std::string& name, const FieldValue& value);
   // Stores several fields of the current record with one write of the record, so that a stop
