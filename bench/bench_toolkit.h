@@ -82,7 +82,7 @@ class BenchToolkit : public invoices::Toolkit {
 
  private:
   struct Combo {
-    std::vector<std::string> items;
+    std::deque<std::string> items;  // grows without moving what it holds
     int selection = -1;
   };
   // The batch list is asked for thousands of times in a row: the last one looked up is kept.
