@@ -84,7 +84,11 @@ void InvoiceBook::confirmAddBatch() {
   if (countText.empty()) return refuse(t.countMissing);
   if (code.empty()) return refuse(t.codeMissing);
 
-  // Input the tables cannot hold, or that would leave records no one can reach.
+  // Input the tables cannot hold, or that would leave records no one can reach. A text ends
+  // at a NUL byte in the tables, so a key holding one would differ from its list item.
+  for (const std::string* text : {&type, &code, &start}) {
+    if (text->find('\0') != std::string::npos) return refuse(t.unsavableText);
+  }
   if (static_cast<int>(type.size()) > kMaxTypeBytes) return refuse(t.typeTooLong);
   if (static_cast<int>(start.size()) > kMaxStartBytes) return refuse(t.startTooLong);
   const int64_t wholeCount = readWholeNumber(countText);
