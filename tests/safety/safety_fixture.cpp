@@ -329,6 +329,12 @@ std::pair<std::size_t, std::size_t> blockOf(const State& s, const std::string& k
   return {first, n};
 }
 
+// A text as a text field of that width gives it back: cut to the width, ending at a NUL.
+std::string storedText(const std::string& text, int width) {
+  const std::string cut = text::leftPart(text, width);
+  return cut.substr(0, cut.find('\0'));
+}
+
 const Batch* findBatch(const State& s, const std::string& key) {
   for (const Batch& b : s.batches)
     if (b.key == key) return &b;
@@ -362,7 +368,7 @@ State Op::apply(const State& before) const {
           case 2: r.issued = tick; break;
           case 3: r.date = date; r.issued = true; break;
           case 4: r.amount = amount; break;
-          case 5: r.payer = text::leftPart(text, 20); break;
+          case 5: r.payer = storedText(text, 20); break;
         }
         break;
       }
@@ -373,7 +379,7 @@ State Op::apply(const State& before) const {
       break;
     case kPayerEdit: {
       Payer& p = s.payers.at(static_cast<std::size_t>(index));
-      (column == 0 ? p.number : p.name) = text::leftPart(text, column == 0 ? 4 : 20);
+      (column == 0 ? p.number : p.name) = storedText(text, column == 0 ? 4 : 20);
       break;
     }
     case kPayerDelete:
