@@ -86,9 +86,10 @@ void InvoiceBook::showBatch(const std::string& key) {
   const double firstDay = text::makeDate(1900, 1, 1);
   db.selectTable(t.recordTable);
   if (found && detail::findBatchKey(db, key)) {
-    const int total = db.recordCount();
-    for (int i = 1; i <= n && db.position() < total; ++i) {
-      if (detail::readText(db, t.batchKey) != key) break;
+    // One scan from the batch's first record reads the run in chunks: each record of the run
+    // is kept, and the scan stops at the first record after it.
+    const bool stopped = db.findRecord([&] {
+      if (static_cast<int>(shown.size()) >= n || detail::readText(db, t.batchKey) != key) return true;
       Row& row = shown.emplace_back();
       row.number = detail::readText(db, t.invoiceNumber);
       row.date = detail::readDate(db, t.issueDate);
@@ -98,6 +99,11 @@ void InvoiceBook::showBatch(const std::string& key) {
         row.amount = toCellInput(db.readField(t.amount));
         row.payer = detail::readText(db, t.payer);
       }
+      return false;
+    });
+    // A run that ends with the table leaves the position after the last record.
+    if (!stopped && !shown.empty()) {
+      db.goToRecord(db.recordCount());
       db.skip(1);
     }
   }

@@ -105,7 +105,7 @@ double readDate(store::TableStore& store, const std::string& field) {
 bool findBatchKey(store::TableStore& store, const std::string& key) {
   const std::string& field = texts().batchKey;
   store.firstRecord();
-  return store.findRecord([&] { return readText(store, field) == key; });
+  return store.findMatching({{field, key}});
 }
 
 void tellSaveFailed(Toolkit& toolkit, const std::string& table, int code) {

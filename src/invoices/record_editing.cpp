@@ -27,10 +27,7 @@ void InvoiceBook::storeEditedCell() {
   const std::string& key = b.state.currentBatchKey;
   const std::string number = detail::cellString(records, row, 1);
   db.firstRecord();
-  const bool found = db.findRecord([&] {
-    return detail::readText(db, t.batchKey) == key &&
-           detail::readText(db, t.invoiceNumber) == number;
-  });
+  const bool found = db.findMatching({{t.batchKey, key}, {t.invoiceNumber, number}});
 
   // The result of the write, when one was made; a failure is reported once the grid has been
   // brought back to what the table holds.

@@ -65,11 +65,11 @@ void InvoiceBook::fillBatchList() {
   Toolkit& tk = impl_->toolkit;
   db.selectTable(t.batchTable);
   db.firstRecord();
-  const int n = db.recordCount();
-  for (int i = 0; i < n; ++i) {
+  // Every batch row in table order, read in chunks by one scan that accepts none of them.
+  db.findRecord([&] {
     tk.comboAddItem(Window::Main, t.batchList, detail::readText(db, t.batchKey));
-    db.skip(1);
-  }
+    return false;
+  });
 }
 
 void InvoiceBook::batchSelected() {
