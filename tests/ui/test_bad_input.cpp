@@ -2,7 +2,8 @@
 // pasted control characters, line breaks and NUL characters. Each is refused (the field keeps
 // its text and the user is told) or stored as the program stores texts, cut to the field;
 // nothing crashes, and no record is ever written in part: every byte of the table files
-// outside the one field that took the input stays as it was.
+// outside the one field that took the input stays as it was. Input the disk refuses to take
+// is told once, in a real message box, while the cell's editor closes.
 #include <QClipboard>
 #include <QDateEdit>
 #include <QFile>
@@ -11,6 +12,9 @@
 #include <QTableView>
 #include <QTest>
 
+#include <QMessageBox>
+
+#include "support/fault_file_system.h"
 #include "test_session.h"
 #include "ui/payer_editor_window.h"
 
@@ -286,6 +290,60 @@ class BadInputTest : public QObject {
       d->close();
     });
     s.click("按钮_付款单位管理");
+  }
+
+  // A cell edit whose write fails (the disk is full): one real message box names the table and
+  // the error while the editor closes, and the cell shows again what the table holds.
+  void aCellEditTheDiskRefusesIsToldOnce() {
+    QTemporaryDir dir;
+    testing::FaultFileSystem disk;
+    ui::QtToolkit toolkit;
+    invoices::InvoiceBook book(toolkit, disk);
+    toolkit.setBook(&book);
+    ui::MainWindow window(book, toolkit);
+    toolkit.setMainWindow(&window);
+    window.show();
+    toolkit.queueAnswer(invoices::kAnswerOk);  // the start's box
+    QVERIFY(book.startUp(text::gbk(dir.path().toStdString())));
+    toolkit.setUnattended(true);
+    QObject::connect(&toolkit, &ui::QtToolkit::modalShown, [](Window, QDialog* d) {
+      QTimer::singleShot(0, d, [d] {
+        QTest::keyClicks(child<QLineEdit>(d, "编辑框_发票代码"), q("1"));
+        QTest::keyClicks(child<QLineEdit>(d, "编辑框_起编号"), q("101"));
+        QTest::keyClicks(child<QLineEdit>(d, "编辑框_发票份数"), q("3"));
+        QTest::mouseClick(child<QPushButton>(d, "按钮_确定"), Qt::LeftButton);
+      });
+    });
+    QTest::mouseClick(child<QPushButton>(&window, "按钮_新增发票"), Qt::LeftButton);
+    QCOMPARE(book.recordsGrid().rowCount(), 5);
+
+    // From here on every box is shown for real and closed as soon as it is up.
+    toolkit.setUnattended(false);
+    int closed = 0;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        box->accept();
+        ++closed;
+      }
+    });
+    closer.start(20);
+    ui::GridView* view = window.recordsView();
+    openCell(view, view->gridModel()->indexOf(1, 4));
+    QPointer<QLineEdit> editor = openEditor<QLineEdit>(view);
+    QVERIFY(editor);
+    editor->setText(q("12.5"));
+    disk.failWrite(1, -14, true);
+    const size_t before = toolkit.shownBoxes().size();
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(!editor || !editor->isVisible());
+    QTRY_COMPARE(closed, 1);
+    QTest::qWait(100);  // no second box follows
+    QCOMPARE(toolkit.shownBoxes().size(), before + 1);
+    QCOMPARE(toolkit.shownBoxes().back().text, g("保存失败：发票记录库\n磁盘空间不够"));
+    QCOMPARE(toolkit.shownBoxes().back().icon, invoices::Icon::Error);
+    QCOMPARE(book.recordsGrid().cellText(1, 4), std::string());
+    disk.clearFaults();
   }
 };
 
