@@ -80,6 +80,12 @@ awk -F, -v large_kb="$large_kb" -v small_kb="$small_kb" '
     print ""
     printf "Peak resident size: %.1f MiB at 1,000,000 records, %.1f MiB at 10,000 records\n",
            large_kb / 1024, small_kb / 1024
+    if (has("BM_RawDeleteBatch") && has("BM_DeleteBatch") && has("BM_RawCopy"))
+      printf "Deletion: its unavoidable passes done raw take %.2f x RawCopy; DeleteBatch is %.2f x those\n",
+             t["BM_RawDeleteBatch"] / t["BM_RawCopy"], t["BM_DeleteBatch"] / t["BM_RawDeleteBatch"]
+    if (has("BM_FindRecordCondition"))
+      printf "A key search as a readField condition: %.2f x RawScan\n",
+             t["BM_FindRecordCondition"] / t["BM_RawScan"]
     if (has("BM_AddBatch") && has("BM_AddBatch_fdatasync"))
       printf "fdatasync per action: add of 50 %.3f ms -> %.3f ms (+%.3f ms)\n", t["BM_AddBatch"],
              t["BM_AddBatch_fdatasync"], t["BM_AddBatch_fdatasync"] - t["BM_AddBatch"]
