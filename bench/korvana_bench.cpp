@@ -34,6 +34,14 @@ namespace korvana::bench {
 namespace {
 
 Workspace* gWs = nullptr;
+bool gFailed = false;
+
+// Marks the benchmark as failed (it reports no time) and makes the program exit non-zero, so
+// that a run on a small table checks that every benchmark still works.
+void fail(benchmark::State& state, const char* what) {
+  gFailed = true;
+  state.SkipWithError(what);
+}
 
 constexpr std::size_t kChunk = 1 << 20;
 
@@ -98,7 +106,7 @@ std::string storePath(const std::string& utf8Path) { return text::gbk(utf8Path);
 
 int openFile(benchmark::State& state, const std::string& path, int flags) {
   int fd = ::open(path.c_str(), flags);
-  if (fd < 0) state.SkipWithError(("cannot open " + path).c_str());
+  if (fd < 0) fail(state, ("cannot open " + path).c_str());
   return fd;
 }
 
@@ -135,11 +143,11 @@ struct Book {
   }
   bool start(benchmark::State& state) {
     if (!book.startUp(gWs->directory)) {
-      state.SkipWithError("startUp failed");
+      fail(state, "startUp failed");
       return false;
     }
     if (toolkit.comboItemCount(invoices::Window::Main, controls().batchList) != gWs->batches) {
-      state.SkipWithError("the batch list does not hold every batch");
+      fail(state, "the batch list does not hold every batch");
       return false;
     }
     return true;
@@ -193,7 +201,7 @@ void rawScan(benchmark::State& state, const std::string& path, int64_t expected)
   ::fstat(fd, &st);
   state.SetBytesProcessed(int64_t(state.iterations()) * st.st_size);
   ::close(fd);
-  if (found != expected) state.SkipWithError("the raw scan found the wrong record");
+  if (found != expected) fail(state, "the raw scan found the wrong record");
 }
 
 void BM_RawScan(benchmark::State& state) {
@@ -209,7 +217,7 @@ BENCHMARK(BM_RawScanBatchTable)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The search for a batch's first invoice record: the key compared where it lies in each chunk.
 void BM_FindRecord(benchmark::State& state) {
   store::TableStore st;
-  if (!st.openTable(storePath(gWs->recordFile))) return state.SkipWithError("openTable failed");
+  if (!st.openTable(storePath(gWs->recordFile))) return fail(state, "openTable failed");
   const std::vector<store::TextMatch> sameKey = {{gWs->keyField, gWs->lastKey}};
   bool found = false;
   for (auto _ : state) {
@@ -219,7 +227,7 @@ void BM_FindRecord(benchmark::State& state) {
     benchmark::DoNotOptimize(found);
   }
   if (!found || st.position() != gWs->lastBatchFirstRecord) {
-    state.SkipWithError("the search did not stop at the last batch's first record");
+    fail(state, "the search did not stop at the last batch's first record");
   }
 }
 BENCHMARK(BM_FindRecord)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -227,7 +235,7 @@ BENCHMARK(BM_FindRecord)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The same search written as a condition that reads the field by name, one value per record.
 void BM_FindRecordCondition(benchmark::State& state) {
   store::TableStore st;
-  if (!st.openTable(storePath(gWs->recordFile))) return state.SkipWithError("openTable failed");
+  if (!st.openTable(storePath(gWs->recordFile))) return fail(state, "openTable failed");
   const std::string& key = gWs->lastKey;
   const std::string& keyField = gWs->keyField;
   const std::function<bool()> sameKey = [&] {
@@ -243,7 +251,7 @@ void BM_FindRecordCondition(benchmark::State& state) {
     benchmark::DoNotOptimize(found);
   }
   if (!found || st.position() != gWs->lastBatchFirstRecord) {
-    state.SkipWithError("findRecord did not stop at the last batch's first record");
+    fail(state, "findRecord did not stop at the last batch's first record");
   }
 }
 BENCHMARK(BM_FindRecordCondition)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -256,7 +264,7 @@ struct Sqlite {
         sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL", nullptr, nullptr,
                      nullptr) != SQLITE_OK ||
         sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
-      state.SkipWithError(sqlite3_errmsg(db));
+      fail(state, sqlite3_errmsg(db));
     }
   }
   ~Sqlite() {
@@ -275,7 +283,7 @@ void BM_SQLiteScan(benchmark::State& state) {
     sqlite3_reset(q.statement);
     benchmark::DoNotOptimize(count);
   }
-  if (count != kInvoicesPerBatch) state.SkipWithError("SQLite counted the wrong number of rows");
+  if (count != kInvoicesPerBatch) fail(state, "SQLite counted the wrong number of rows");
 }
 BENCHMARK(BM_SQLiteScan)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -289,7 +297,7 @@ void BM_ShowBatch(benchmark::State& state) {
   const grid::GridModel& records = b.book.recordsGrid();
   if (records.rowCount() != kInvoicesPerBatch + 2 || records.cellText(1, 3).empty() ||
       b.book.statsGrid().cellText(1, 0).empty()) {
-    state.SkipWithError("the last batch was not shown with its dates and months");
+    fail(state, "the last batch was not shown with its dates and months");
   }
 }
 BENCHMARK(BM_ShowBatch)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -299,7 +307,7 @@ void BM_StartUp(benchmark::State& state) {
     Book b(false);
     if (!b.start(state)) break;
     if (b.book.recordsGrid().rowCount() != kInvoicesPerBatch + 2 || b.toolkit.boxesShown() != 0) {
-      state.SkipWithError("start-up did not show the last batch quietly");
+      fail(state, "start-up did not show the last batch quietly");
       break;
     }
   }
@@ -319,7 +327,7 @@ void editCell(benchmark::State& state, bool synced) {
     const std::string amounts[2] = {"1234.50", "2345.75"};
     for (auto _ : state) {
       if (!records.editCell(25, 4, amounts[i++ & 1])) {
-        state.SkipWithError("the amount cell could not be edited");
+        fail(state, "the amount cell could not be edited");
         break;
       }
     }
@@ -330,7 +338,7 @@ void editCell(benchmark::State& state, bool synced) {
   store::FieldValue v = st.readField(gWs->amountField);
   const float* amount = std::get_if<float>(&v);
   if (i > 0 && (!amount || *amount != ((i - 1) & 1 ? 2345.75f : 1234.5f))) {
-    state.SkipWithError("the edited amount did not reach the file");
+    fail(state, "the edited amount did not reach the file");
   }
 }
 
@@ -366,7 +374,7 @@ void BM_RawAppend(benchmark::State& state) {
   }
   ::close(fd);
   if (!ok || storedCount(gWs->recordFile) != gWs->records + int(state.iterations())) {
-    state.SkipWithError("raw append failed");
+    fail(state, "raw append failed");
   }
 }
 BENCHMARK(BM_RawAppend)->Unit(benchmark::kMicrosecond)->UseRealTime();
@@ -376,7 +384,7 @@ void BM_AddRecord(benchmark::State& state) {
   {
     store::TableStore st;
     if (!st.openTable(storePath(gWs->recordFile)) || !st.selectTable(gWs->recordTable)) {
-      return state.SkipWithError("openTable failed");
+      return fail(state, "openTable failed");
     }
     // As a new batch appends them: key, number, no date, amount or payer, not issued.
     const std::vector<store::FieldValue> values = {gWs->lastKey, std::string("11019999"),
@@ -384,13 +392,13 @@ void BM_AddRecord(benchmark::State& state) {
                                                    store::Omitted{}, false};
     for (auto _ : state) {
       if (!st.addRecord(values)) {
-        state.SkipWithError("addRecord failed");
+        fail(state, "addRecord failed");
         break;
       }
     }
   }
   if (storedCount(gWs->recordFile) != gWs->records + int(state.iterations())) {
-    state.SkipWithError("the appended records are not all in the file");
+    fail(state, "the appended records are not all in the file");
   }
 }
 BENCHMARK(BM_AddRecord)->Unit(benchmark::kMicrosecond)->UseRealTime();
@@ -406,7 +414,7 @@ void BM_SQLiteInsert(benchmark::State& state) {
       sqlite3_bind_text(q.statement, 2, gWs->lastKey.data(), int(gWs->lastKey.size()), SQLITE_STATIC);
       sqlite3_bind_text(q.statement, 3, number.data(), int(number.size()), SQLITE_STATIC);
       if (sqlite3_step(q.statement) != SQLITE_DONE) {
-        state.SkipWithError("SQLite insert failed");
+        fail(state, "SQLite insert failed");
         break;
       }
       sqlite3_reset(q.statement);
@@ -435,7 +443,7 @@ void addBatch(benchmark::State& state, bool synced) {
       b.toolkit.setEditText(w, c.addCount, "50");
       b.book.confirmAddBatch();
       if (b.book.state().addConfirmed != 1 || b.toolkit.boxesShown() != 0) {
-        state.SkipWithError("the batch was not added");
+        fail(state, "the batch was not added");
         break;
       }
       ++added;
@@ -443,7 +451,7 @@ void addBatch(benchmark::State& state, bool synced) {
   }
   if (storedCount(gWs->recordFile) != gWs->records + added * kInvoicesPerBatch ||
       storedCount(gWs->batchFile) != gWs->batches + added) {
-    state.SkipWithError("the added batches are not all in the files");
+    fail(state, "the added batches are not all in the files");
   }
 }
 
@@ -508,7 +516,7 @@ struct ScratchRecords {
 // chunks under the whole-file lock, the count written and the file cut.
 void BM_RawCopy(benchmark::State& state) {
   ScratchRecords scratch;
-  if (scratch.fd < 0) return state.SkipWithError("cannot open the scratch copy");
+  if (scratch.fd < 0) return fail(state, "cannot open the scratch copy");
   std::vector<unsigned char> buffer(kChunk);
   bool ok = true;
   int64_t moved = 0;
@@ -523,7 +531,7 @@ void BM_RawCopy(benchmark::State& state) {
     moved += n;
   }
   state.SetBytesProcessed(moved);
-  if (!ok) state.SkipWithError("raw copy failed");
+  if (!ok) fail(state, "raw copy failed");
 }
 BENCHMARK(BM_RawCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -534,7 +542,7 @@ BENCHMARK(BM_RawCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
 // deletion is from the passes it cannot avoid.
 void BM_RawDeleteBatch(benchmark::State& state) {
   ScratchRecords scratch;
-  if (scratch.fd < 0) return state.SkipWithError("cannot open the scratch copy");
+  if (scratch.fd < 0) return fail(state, "cannot open the scratch copy");
   std::vector<unsigned char> buffer(kChunk);
   bool ok = true;
   for (auto _ : state) {
@@ -560,7 +568,7 @@ void BM_RawDeleteBatch(benchmark::State& state) {
     ok = ok && rawFind(fd, gWs->keyField, gWs->lastKey, buffer) >= 0;
     if (!ok) break;
   }
-  if (!ok) state.SkipWithError("raw deletion failed");
+  if (!ok) fail(state, "raw deletion failed");
 }
 BENCHMARK(BM_RawDeleteBatch)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -593,13 +601,13 @@ void BM_DeleteBatch(benchmark::State& state) {
       ++deleted;
     }
     if (b && b->toolkit.boxesShown() != deleted) {
-      state.SkipWithError("an unexpected message was shown");
+      fail(state, "an unexpected message was shown");
       return;
     }
   }
   if (storedCount(gWs->batchFile) != gWs->batches - deleted ||
       storedCount(gWs->recordFile) != gWs->records - deleted * kInvoicesPerBatch) {
-    state.SkipWithError("the deleted batches are still in the files");
+    fail(state, "the deleted batches are still in the files");
   }
 }
 BENCHMARK(BM_DeleteBatch)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -669,5 +677,5 @@ int main(int argc, char** argv) {
       std::filesystem::remove_all(std::filesystem::path(directory) / "pristine", ignored);
     }
   }
-  return 0;
+  return gFailed ? 1 : 0;
 }
