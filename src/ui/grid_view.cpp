@@ -245,7 +245,9 @@ QWidget* GridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
       combo->setEditable(true);
       combo->setInsertPolicy(QComboBox::NoInsert);
       combo->setMaxVisibleItems(12);
-      for (const std::string& item : grid.listItems(column)) combo->addItem(toQString(item));
+      for (const std::string& item : grid.listItems(column)) {
+        combo->addItem(toQString(item), QByteArray(item.data(), static_cast<qsizetype>(item.size())));
+      }
       // The list may be wider than the cell, so that long names show whole.
       combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 24);
       // Picking an item from the list ends the edit with that item.
@@ -291,7 +293,18 @@ void GridDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
   } else {
     return;
   }
-  std::optional<std::string> gbk = toGbk(text);
+  // A text shown unchanged from stored bytes keeps those bytes, also when they have no clean
+  // display form (a name cut inside a double-byte character by its field's width).
+  const int row = model_.gridRow(index);
+  const int column = model_.gridColumn(index);
+  std::optional<std::string> gbk;
+  const std::string before = model_.grid().cellText(row, column);
+  if (text == toQString(before)) gbk = before;
+  if (auto* combo = qobject_cast<QComboBox*>(editor); combo && !gbk) {
+    const int item = combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (item >= 0) gbk = combo->itemData(item).toByteArray().toStdString();
+  }
+  if (!gbk) gbk = toGbk(text);
   if (!gbk) {
     // The cell keeps its text. The message waits until the editor has closed, so that the
     // box taking the focus does not commit the editor a second time.
@@ -299,7 +312,7 @@ void GridDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
     QTimer::singleShot(0, [toolkit] { tellUnsavableText(*toolkit); });
     return;
   }
-  model_.grid().finishEdit(model_.gridRow(index), model_.gridColumn(index), *gbk);
+  model_.grid().finishEdit(row, column, *gbk);
 }
 
 void GridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QObject>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 
 #include "invoices/invoice_book.h"
 #include "invoices/toolkit.h"
@@ -102,7 +104,12 @@ void tellUnsavableText(invoices::Toolkit& toolkit) {
 
 void guardGbkInput(QLineEdit* edit, invoices::Toolkit& toolkit) { new GbkGuard(edit, toolkit); }
 
-void installNumberKeyFilter(QLineEdit* edit) { edit->installEventFilter(new NumberKeyFilter(edit)); }
+void installNumberKeyFilter(QLineEdit* edit) {
+  edit->installEventFilter(new NumberKeyFilter(edit));
+  // Pasted or dropped text passes no key filter: the validator refuses it as a whole.
+  edit->setValidator(
+      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-0-9]*")), edit));
+}
 
 void installCountNormalizer(QLineEdit* edit) { edit->installEventFilter(new CountNormalizer(edit)); }
 

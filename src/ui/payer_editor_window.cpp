@@ -148,6 +148,15 @@ void NavigatorButton::paintEvent(QPaintEvent*) {
 
 // ---------------------------------------------------------------- PayerEditorWindow
 
+void PayerEditorWindow::done(int result) {
+  QWidget* focus = focusWidget();  // the window's focus child, also while it is not active
+  if (focus && view_->viewport()->isAncestorOf(focus)) {
+    emit view_->itemDelegate()->commitData(focus);
+    emit view_->itemDelegate()->closeEditor(focus);
+  }
+  QDialog::done(result);
+}
+
 PayerEditorWindow::PayerEditorWindow(invoices::Toolkit& toolkit, QWidget* parent)
     : QDialog(parent), model_(new PayerTableModel(toolkit, this)) {
   setWindowTitle(fromUtf8("单位编辑"));

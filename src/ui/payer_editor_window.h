@@ -71,6 +71,10 @@ class PayerEditorWindow : public QDialog {
   QTableView* view() const { return view_; }
   NavigatorButton* button(NavigatorButton::Symbol symbol) const;
 
+  // Closing the window (also by its title bar) first ends a cell edit in progress, so that
+  // what the user typed is stored rather than dropped.
+  void done(int result) override;
+
  private:
   void act(NavigatorButton::Symbol symbol);
   void showCurrentRow();

@@ -62,6 +62,10 @@ void QtToolkit::setEditText(Window window, const std::string& control, const std
 std::string QtToolkit::comboText(Window window, const std::string& control) {
   QComboBox* combo = findCombo(window, control);
   if (!combo) return {};
+  const int item = combo->currentIndex();
+  if (item >= 0 && combo->currentText() == combo->itemText(item)) {
+    return comboItemText(window, control, item);
+  }
   return toGbk(combo->currentText()).value_or(std::string());
 }
 
@@ -73,6 +77,9 @@ int QtToolkit::comboItemCount(Window window, const std::string& control) {
 std::string QtToolkit::comboItemText(Window window, const std::string& control, int index) {
   QComboBox* combo = findCombo(window, control);
   if (!combo || index < 0 || index >= combo->count()) return {};
+  // Items added by the program keep their own bytes, also those without a clean display form.
+  const QVariant bytes = combo->itemData(index);
+  if (bytes.typeId() == QMetaType::QByteArray) return bytes.toByteArray().toStdString();
   return toGbk(combo->itemText(index)).value_or(std::string());
 }
 
@@ -82,7 +89,7 @@ int QtToolkit::comboAddItem(Window window, const std::string& control, const std
   // Appending never changes the selection (QComboBox would select the first item it gets).
   const int selection = combo->currentIndex();
   const QString shown = combo->currentText();
-  combo->addItem(toQString(text));
+  combo->addItem(toQString(text), QByteArray(text.data(), static_cast<qsizetype>(text.size())));
   if (combo->currentIndex() != selection) {
     combo->setCurrentIndex(selection);
     if (combo->isEditable()) combo->setEditText(shown);

@@ -143,6 +143,29 @@ class PayerEditorWindowTest : public QObject {
              (std::vector<std::string>{g("甲公司"), g("一二三四五六七八九十")}));
   }
 
+  void closingTheWindowStoresTheCellBeingEdited() {
+    Session s;
+    s.whenModal(Window::PayerEditor, [&](QDialog* d) {
+      ui::PayerEditorWindow* w = asEditor(d);
+      QTableView* view = w->view();
+      press(w, Nav::Add);
+      const QPoint at = view->visualRect(view->model()->index(0, 1)).center();
+      QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+      QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+      QLineEdit* editor = nullptr;
+      for (QLineEdit* e : view->viewport()->findChildren<QLineEdit*>()) {
+        if (e->isVisible()) editor = e;
+      }
+      QVERIFY(editor);
+      editor->setFocus();
+      typeText(editor, q("甲公司"));
+      d->close();  // as by the title bar, with the editor still open
+    });
+    s.click("按钮_付款单位管理");
+    QCOMPARE(s.textField("单位库", 1, "单位名称"), g("甲公司"));
+    QCOMPARE(s.recordsGrid().listItems(5), (std::vector<std::string>{g("甲公司")}));
+  }
+
   void theEditorsFailuresAndRefusals() {
     Session s;
     s.toolkit.clearShownBoxes();

@@ -97,6 +97,13 @@ class QtToolkitTest : public QObject {
     QCOMPARE(t.comboItemText(Window::Main, list, 0), g("乙"));
     QCOMPARE(picked.count(), 0);  // no operation raises the user's pick
 
+    // An item keeps its own bytes, also a key cut inside a double-byte character.
+    const std::string cut = g("服务票") + "\xC5" + "123";
+    const int at = t.comboAddItem(Window::Main, list, cut);
+    QCOMPARE(t.comboItemText(Window::Main, list, at), cut);
+    t.setComboSelection(Window::Main, list, at);
+    QCOMPARE(t.comboText(Window::Main, list), cut);
+
     // A window that is not open has no controls.
     QCOMPARE(t.editText(Window::AddBatch, g("编辑框_发票代码")), std::string());
     QCOMPARE(t.comboItemCount(Window::AddBatch, g("组合框_发票类型")), 0);
@@ -153,6 +160,12 @@ class QtToolkitTest : public QObject {
       code->insert(q("22한"));
       QCOMPARE(code->text(), q("11"));
       QCOMPARE(s.toolkit.shownBoxes().size(), size_t(2));
+      // The number fields take no pasted text other than digits and "-".
+      auto* start = child<QLineEdit>(d, "编辑框_起编号");
+      start->insert(q("号123"));
+      QCOMPARE(start->text(), QString());
+      start->insert(q("00-12"));
+      QCOMPARE(start->text(), q("00-12"));
       d->close();
     });
     s.click("按钮_新增发票");
