@@ -188,6 +188,32 @@ class GridViewTest : public QObject {
     QCOMPARE(s.toolkit.unansweredBoxes(), 0);
   }
 
+  void aPayerNameCutInsideACharacterCanStillBePicked() {
+    Session s;
+    // 21 bytes: the name field keeps 20, ending in the first byte of a character.
+    const std::string cut = g("a一二三四五六七八九十").substr(0, 20);
+    s.whenModal(Window::PayerEditor, [&](QDialog* d) {
+      invoices::PayerEditor* editor = s.book.payerEditor();
+      QVERIFY(editor);
+      editor->add();
+      editor->editCell(0, 1, g("a一二三四五六七八九十"));
+      d->close();
+    });
+    s.click("按钮_付款单位管理");
+    QCOMPARE(s.recordsGrid().listItems(5), (std::vector<std::string>{cut}));
+    s.addBatch("1", "100", "2");
+    s.toolkit.clearShownBoxes();
+    ui::GridView* view = s.records();
+    doubleClickCell(view, 1, 5);
+    QComboBox* payer = openEditor<QComboBox>(view);
+    QVERIFY(payer);
+    QTest::keyClick(payer, Qt::Key_Down);
+    QTRY_VERIFY(!openEditor<QComboBox>(view));
+    QCOMPARE(s.toolkit.shownBoxes().size(), size_t(0));
+    QCOMPARE(s.recordsGrid().cellText(1, 5), cut);
+    QCOMPARE(s.textField("发票记录库", 1, "付款单位"), cut);
+  }
+
   void textWithoutAGbkFormIsRefusedInACell() {
     Session s;
     s.addBatch("1", "100", "2");
