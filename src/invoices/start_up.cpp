@@ -70,6 +70,9 @@ void InvoiceBook::fillBatchList() {
     tk.comboAddItem(Window::Main, t.batchList, detail::readText(db, t.batchKey));
     return false;
   });
+  // As after reading the rows one by one: the position is after the last row.
+  db.goToRecord(db.recordCount());
+  db.skip(1);
 }
 
 void InvoiceBook::batchSelected() {
