@@ -1,5 +1,6 @@
 // The monthly statistics: one statistics row per run of consecutive invoices issued in the
 // same month, computed from what the records grid shows.
+#include <algorithm>
 #include <cmath>
 
 #include "invoices/book_internals.h"
@@ -12,7 +13,9 @@ namespace korvana::invoices {
 void InvoiceBook::tallyMonths() {
   grid::GridModel& records = impl_->records;
   grid::GridModel& stats = impl_->stats;
-  const int n = impl_->state.currentBatchCount;
+  // The invoice rows of the current batch: its count, or fewer when the batch is shown with
+  // only the records it still has, so that the totals row below them is never tallied.
+  const int n = std::min(impl_->state.currentBatchCount, records.rowCount() - 2);
 
   stats.clearCells(1, 0, stats.rowCount() - 1, stats.columnCount() - 1);
 

@@ -123,6 +123,22 @@ TEST_F(BatchDisplay, ABatchWithoutItsRecordsShowsNoOtherBatchsInvoices) {
   EXPECT_EQ(recordCell(2, 0), "合计");
 }
 
+// In a batch shown with fewer rows than its count, the totals row is never tallied as an
+// invoice, also when the user has typed a date into it.
+TEST_F(BatchDisplay, TheTotalsRowOfAShortBatchIsNotTallied) {
+  ASSERT_TRUE(start());
+  addBatch("服务票", "1", "00000101", "4");
+  addBatch("销售票", "2", "00000201", "2");
+  writeStored("发票记录库", 2, "发票编号", g("其他"));  // the first batch keeps 2 of its 4 records
+  pickBatch(0);
+  ASSERT_EQ(book->recordsGrid().rowCount(), 4);
+  ASSERT_TRUE(edit(1, 3, "2010-03-05"));
+  ASSERT_TRUE(edit(2, 3, "2010-03-06"));
+  ASSERT_TRUE(edit(3, 3, "2010-03-07"));  // the totals row, open once row 2 is ticked
+  EXPECT_EQ(statsRow(1), (std::vector<std::string>{"2010-3", "00000101", "00000102", "2", "",
+                                                   "00000102"}));
+}
+
 // Fields of another kind than the invoice tables define end the program with a fatal error.
 TEST_F(BatchDisplay, AFieldOfTheWrongKindIsAFatalError) {
   struct Case {
