@@ -150,8 +150,18 @@ class PosixFileSystem final : public FileSystem {
 
     bool remove(const std::string& utf8Path) override { return ::unlink(utf8Path.c_str()) == 0; }
 
+    // The new name reaches the disk before this returns: the directory is synced too, so a
+    // table file created this way cannot vanish in a power cut after its first changes.
     bool rename(const std::string& from, const std::string& to) override {
-        return ::rename(from.c_str(), to.c_str()) == 0;
+        if (::rename(from.c_str(), to.c_str()) != 0) return false;
+        const std::string::size_type slash = to.find_last_of('/');
+        const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : to.substr(0, slash);
+        const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+        return true;
     }
 
   private:
