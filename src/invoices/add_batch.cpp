@@ -16,24 +16,6 @@ constexpr int kMaxCount = 1000;     // numbers repeat after 1000, only the last 
 constexpr int64_t kIntMax = 2147483647;
 constexpr int64_t kIntMin = -2147483647 - 1;
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-// Blanks, an optional sign and the leading digits, read without wrapping: the value saturates
-// far beyond the 32-bit range instead.
-int64_t readWholeNumber(const std::string& gbkText) {
-  const std::string s = text::foldFullWidth(gbkText);
-  std::size_t i = 0;
-  while (i < s.size() && isBlank(s[i])) ++i;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
-  constexpr int64_t kCap = int64_t{1} << 40;
-  int64_t value = 0;
-  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-    if (value < kCap) value = value * 10 + (s[i] - '0');
-  }
-  return negative ? -value : value;
-}
-
 }  // namespace
 
 std::string makeBatchKey(const std::string& type, const std::string& start) {
@@ -50,7 +32,7 @@ std::string makeInvoiceNumber(const std::string& start, int i) {
 }
 
 std::string normalizeCountText(const std::string& text) {
-  int64_t value = readWholeNumber(text);
+  int64_t value = text::textToWholeNumber(text);
   if (value > kIntMax) value = kIntMax;
   if (value < kIntMin) value = kIntMin;
   return value == 0 ? std::string() : text::intToText(static_cast<int>(value));
@@ -91,10 +73,10 @@ void InvoiceBook::confirmAddBatch() {
   }
   if (static_cast<int>(type.size()) > kMaxTypeBytes) return refuse(t.typeTooLong);
   if (static_cast<int>(start.size()) > kMaxStartBytes) return refuse(t.startTooLong);
-  const int64_t wholeCount = readWholeNumber(countText);
+  const int64_t wholeCount = text::textToWholeNumber(countText);
   if (wholeCount < 1 || wholeCount > kMaxCount) return refuse(t.countOutOfRange);
   const int count = static_cast<int>(wholeCount);
-  if (readWholeNumber(start) + count - 1 > kIntMax) return refuse(t.startOutOfRange);
+  if (text::textToWholeNumber(start) + count - 1 > kIntMax) return refuse(t.startOutOfRange);
 
   const std::string key = makeBatchKey(type, start);
   db.selectTable(t.batchTable);

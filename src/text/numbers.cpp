@@ -141,16 +141,41 @@ double readDecimal(std::string_view text, std::size_t* consumed) {
     return negative ? -value : value;
 }
 
-int textToInt(std::string_view gbk) {
-    const std::string text = foldFullWidth(gbk);
-    std::size_t i = skipBlanks(text, 0);
+namespace {
+
+// After the full-width step: blanks, an optional sign and the leading digits. The magnitude
+// is kept modulo 2^32 (`wrapped`) and without wrapping (`whole`), which stops growing once
+// it passes 2^40.
+struct LeadingInteger {
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    std::uint32_t value = 0;
-    for (; i < text.size() && isDigit(text[i]); ++i)
-        value = value * 10u + static_cast<std::uint32_t>(text[i] - '0');
-    if (negative) value = 0u - value;
+    std::uint32_t wrapped = 0;
+    std::int64_t whole = 0;
+};
+
+LeadingInteger readLeadingInteger(std::string_view gbk) {
+    const std::string text = foldFullWidth(gbk);
+    LeadingInteger r;
+    std::size_t i = skipBlanks(text, 0);
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) r.negative = text[i++] == '-';
+    constexpr std::int64_t kCap = std::int64_t{1} << 40;
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+        r.wrapped = r.wrapped * 10u + static_cast<std::uint32_t>(text[i] - '0');
+        if (r.whole < kCap) r.whole = r.whole * 10 + (text[i] - '0');
+    }
+    return r;
+}
+
+}  // namespace
+
+int textToInt(std::string_view gbk) {
+    const LeadingInteger r = readLeadingInteger(gbk);
+    const std::uint32_t value = r.negative ? 0u - r.wrapped : r.wrapped;
     return static_cast<int>(value);  // two's complement: the value wraps in 32 bits
+}
+
+std::int64_t textToWholeNumber(std::string_view gbk) {
+    const LeadingInteger r = readLeadingInteger(gbk);
+    return r.negative ? -r.whole : r.whole;
 }
 
 double textToNumber(std::string_view gbk) { return readDecimal(foldFullWidth(gbk)); }

@@ -1,5 +1,6 @@
 #pragma once
 // Numbers to text and text to numbers, over GBK byte strings.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,9 @@ double readDecimal(std::string_view text, std::size_t* consumed = nullptr);
 
 // After full-width folding: blanks, optional sign, leading digits; wraps in 32 bits.
 int textToInt(std::string_view gbk);
+// The same reading without wrapping: the magnitude stops growing once it passes 2^40, far
+// beyond 32 bits.
+std::int64_t textToWholeNumber(std::string_view gbk);
 // After full-width folding: the decimal reading; the float form rounds to single precision.
 double textToNumber(std::string_view gbk);
 float textToFloat(std::string_view gbk);

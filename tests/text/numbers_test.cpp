@@ -109,24 +109,29 @@ TEST(NumbersFromText, Int) {
     struct Case {
         std::string text;
         int value;
+        std::int64_t whole;  // the same reading without wrapping
     };
     const Case cases[] = {
-        {"00123401", 123401},
-        {gbk("１２３"), 123},
-        {gbk("　－４２"), -42},
-        {" +7x", 7},
-        {"12.9", 12},
-        {"1e3", 1},
-        {"", 0},
-        {"abc", 0},
-        {"- 1", 0},
-        {"-2147483648", INT_MIN},
-        {"2147483647", INT_MAX},
-        {"2147483648", INT_MIN},  // wraps
-        {"4294967297", 1},
-        {"-4294967295", 1},
+        {"00123401", 123401, 123401},
+        {gbk("１２３"), 123, 123},
+        {gbk("　－４２"), -42, -42},
+        {" +7x", 7, 7},
+        {"12.9", 12, 12},
+        {"1e3", 1, 1},
+        {"", 0, 0},
+        {"abc", 0, 0},
+        {"- 1", 0, 0},
+        {"-2147483648", INT_MIN, -2147483648LL},
+        {"2147483647", INT_MAX, 2147483647LL},
+        {"2147483648", INT_MIN, 2147483648LL},  // wraps
+        {"4294967297", 1, 4294967297LL},
+        {"-4294967295", 1, -4294967295LL},
+        {"99999999999999999999", 1661992959, 9999999999999LL},  // stops growing past 2^40,
     };
-    for (const Case& c : cases) EXPECT_EQ(textToInt(c.text), c.value) << c.text;
+    for (const Case& c : cases) {
+        EXPECT_EQ(textToInt(c.text), c.value) << c.text;
+        EXPECT_EQ(textToWholeNumber(c.text), c.whole) << c.text;
+    }
 }
 
 TEST(NumbersFromText, NumberAndFloat) {
