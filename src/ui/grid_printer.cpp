@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "grid/grid_model.h"
+#include "ui/cell_display.h"
 #include "ui/qt_text.h"
 
 namespace korvana::ui {
@@ -30,19 +31,7 @@ QString cellString(const grid::GridModel& grid, int row, int column) {
   if (row > 0 && grid.columnKind(column) == grid::CheckBox) {
     return grid.checkMark(row, column) ? QStringLiteral("√") : QString();
   }
-  QString text = toQString(grid.cellText(row, column));
-  if (row > 0 && grid.columnKind(column) == grid::Money && !text.isEmpty()) {
-    text.prepend(QStringLiteral("￥"));
-  }
-  return text;
-}
-
-Qt::Alignment cellAlignment(const grid::GridModel& grid, int row, int column) {
-  switch (grid.alignment(row, column)) {
-    case grid::AlignCenter: return Qt::AlignHCenter | Qt::AlignVCenter;
-    case grid::AlignRight: return Qt::AlignRight | Qt::AlignVCenter;
-    default: return Qt::AlignLeft | Qt::AlignVCenter;
-  }
+  return shownCellText(grid, row, column);
 }
 
 }  // namespace
@@ -141,7 +130,7 @@ void GridPrinter::paintPage(QPainter& painter, const QPageLayout& layout, int dp
       painter.drawRect(cell);
       const QRectF inner = cell.adjusted(g.padding, 0, -g.padding, 0);
       if (inner.width() > 0) {
-        painter.drawText(inner, cellAlignment(grid_, row, column) | Qt::TextSingleLine,
+        painter.drawText(inner, shownAlignment(grid_, row, column) | Qt::TextSingleLine,
                          cellString(grid_, row, column));
       }
     }

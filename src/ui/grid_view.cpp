@@ -18,20 +18,13 @@
 #include "invoices/toolkit.h"
 #include "text/datetime.h"
 #include "ui/input_guards.h"
+#include "ui/cell_display.h"
 #include "ui/qt_text.h"
 
 namespace korvana::ui {
 namespace {
 
 const QString kDateFormat = QStringLiteral("yyyy-MM-dd");
-
-Qt::Alignment toQtAlignment(int alignment) {
-  switch (alignment) {
-    case grid::AlignCenter: return Qt::AlignHCenter | Qt::AlignVCenter;
-    case grid::AlignRight: return Qt::AlignRight | Qt::AlignVCenter;
-    default: return Qt::AlignLeft | Qt::AlignVCenter;
-  }
-}
 
 // The title of the fixed column, drawn like a header section in the corner where the two
 // headers meet.
@@ -46,7 +39,7 @@ class CornerTitle : public QWidget {
     option.initFrom(this);
     option.rect = rect();
     option.text = toQString(model_.grid().cellText(0, 0));
-    option.textAlignment = toQtAlignment(model_.grid().alignment(0, 0));
+    option.textAlignment = shownAlignment(model_.grid(), 0, 0);
     option.position = QStyleOptionHeader::OnlyOneSection;
     style()->drawControl(QStyle::CE_Header, &option, &painter, this);
   }
@@ -97,9 +90,7 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole: {
       if (kind == grid::CheckBox) return {};
-      QString text = toQString(grid_.cellText(row, column));
-      if (kind == grid::Money && !text.isEmpty()) text.prepend(QStringLiteral("￥"));
-      return text;
+      return shownCellText(grid_, row, column);
     }
     case Qt::EditRole:
       if (kind == grid::CheckBox) return grid_.checkMark(row, column);
@@ -108,7 +99,7 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const {
       if (kind != grid::CheckBox) return {};
       return grid_.checkMark(row, column) ? Qt::Checked : Qt::Unchecked;
     case Qt::TextAlignmentRole:
-      return QVariant::fromValue(toQtAlignment(grid_.alignment(row, column)));
+      return QVariant::fromValue(shownAlignment(grid_, row, column));
     default:
       return {};
   }
@@ -120,7 +111,7 @@ QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, in
     const int column = section + grid_.fixedColumns();
     if (role == Qt::DisplayRole) return toQString(grid_.cellText(0, column));
     if (role == Qt::TextAlignmentRole) {
-      return QVariant::fromValue(toQtAlignment(grid_.alignment(0, column)));
+      return QVariant::fromValue(shownAlignment(grid_, 0, column));
     }
     return {};
   }
@@ -131,7 +122,7 @@ QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, in
   }
   if (role == Qt::DisplayRole) return toQString(grid_.cellText(row, 0));
   if (role == Qt::TextAlignmentRole) {
-    return QVariant::fromValue(toQtAlignment(grid_.alignment(row, 0)));
+    return QVariant::fromValue(shownAlignment(grid_, row, 0));
   }
   return {};
 }
