@@ -64,6 +64,7 @@ struct Texts {
   std::string insertFailed, removeFailed;
   std::string saveFailed;      // prefix of the message for a change that could not be stored
   std::string unsavableText;   // a text that cannot be stored as it is
+  std::string amountOutOfRange;  // an amount beyond what the amount field can hold
   std::string typeMismatch, numberRequired;  // fatal error messages (codes 5 and 2)
 };
 

@@ -63,6 +63,7 @@ Texts::Texts()
       removeFailed(text::gbk("删除记录失败!")),
       saveFailed(text::gbk("保存失败：")),
       unsavableText(text::gbk("输入的文字含有无法保存的字符！")),
+      amountOutOfRange(text::gbk("金额超出范围，未保存！")),
       typeMismatch(text::gbk("数据或数组类型不匹配")),
       numberRequired(text::gbk("未得到所需要的数值型数据")) {}
 

@@ -1,5 +1,8 @@
 // Editing the records grid: rows are filled in order, and every edit is written at once into
 // the invoice record of the current batch that carries the row's invoice number.
+#include <cmath>
+#include <limits>
+
 #include "invoices/book_internals.h"
 #include "invoices/invoice_book.h"
 #include "text/datetime.h"
@@ -49,7 +52,16 @@ void InvoiceBook::storeEditedCell() {
       break;
     }
     case 4: {
-      if (found) written = db.writeField(t.amount, text::textToNumber(detail::cellString(records, row, 4)));
+      const double amount = text::textToNumber(detail::cellString(records, row, 4));
+      if (!(std::fabs(amount) <= std::numeric_limits<float>::max())) {
+        // The amount field holds single precision: a larger amount would be stored as
+        // infinity. Nothing is written; the grid shows again what the table holds.
+        showBatch(std::string(key));
+        tallyMonths();
+        b.toolkit.messageBox(t.amountOutOfRange, kButtonsOk);
+        return;
+      }
+      if (found) written = db.writeField(t.amount, amount);
       const double date = text::textToDate(detail::cellString(records, row, 3));
       if (date != text::kEmptyDate) tallyMonths();
       break;

@@ -86,6 +86,21 @@ TEST_F(RecordEditing, AmountsAreStoredAndTotalledWithOrWithoutADate) {
             (std::vector<std::string>{"2010-3", "00000101", "00000101", "1", "", "00000101"}));
 }
 
+// The amount field holds single precision: an amount beyond it is refused, not stored as
+// infinity; the grid shows again what the file holds.
+TEST_F(RecordEditing, AnAmountBeyondTheFieldIsRefused) {
+  ASSERT_TRUE(start());
+  addBatch("服务票", "1", "00000101", "3");
+  ASSERT_TRUE(edit(1, 3, "2010-03-05"));
+  ASSERT_TRUE(edit(1, 4, "12.5"));
+  ASSERT_TRUE(edit(1, 4, "1e39"));
+  EXPECT_EQ(messages().back(), "金额超出范围，未保存！");
+  EXPECT_FLOAT_EQ(invoiceRecords()[0].amount, 12.5f);
+  EXPECT_EQ(recordCell(1, 4), "12.50");
+  EXPECT_EQ(recordCell(4, 4), "12.50");
+  EXPECT_EQ(statsCell(1, 4), "12.50");
+}
+
 TEST_F(RecordEditing, UntickingADatedRowKeepsItsDateAndAmount) {
   ASSERT_TRUE(start());
   addBatch("服务票", "1", "00000101", "2");

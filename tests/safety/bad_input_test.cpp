@@ -75,6 +75,7 @@ TEST(BadInput, GridCellsStoreWhatTheyReadAsAndNothingElse) {
     const char* what;
     int column;
     std::string typed;  // GBK
+    const char* refusal = nullptr;  // the message of an edit that stores nothing (UTF-8)
   };
   std::string longPayer = "a";
   for (int i = 0; i < 10; ++i) longPayer += g("公");  // 21 bytes: cut inside a character
@@ -85,7 +86,7 @@ TEST(BadInput, GridCellsStoreWhatTheyReadAsAndNothingElse) {
       {"a very long date", 3, std::string(10000, '9')},
       {"the last date", 3, "9999-12-31"},
       {"an amount that is no number", 4, "abc"},
-      {"an amount beyond a float", 4, "1e39"},
+      {"an amount beyond a float", 4, "1e39", "金额超出范围，未保存！"},
       {"an amount beyond a double", 4, "1e999"},
       {"an amount too small to show", 4, "1e-50"},
       {"a negative amount", 4, "-12.345"},
@@ -103,9 +104,16 @@ TEST(BadInput, GridCellsStoreWhatTheyReadAsAndNothingElse) {
     ASSERT_TRUE(p.started);
     p.addBatch("服务票", "1", "00000101", "3");
     model = readState(folder.path());
+    size_t shown = p.tk.messages.size();
     for (const Case& c : cases) {
       SCOPED_TRACE(c.what);
       ASSERT_TRUE(p.book.recordsGrid().editCell(1, c.column, c.typed));
+      if (c.refusal) {
+        ASSERT_EQ(p.tk.messages.size(), ++shown);
+        EXPECT_EQ(u(p.tk.messages.back().text), c.refusal);
+        EXPECT_EQ(readState(folder.path(), false), model);
+        continue;
+      }
       Op op = Op::edit(g("服务票0101"), "00000101", c.column);
       const std::string cell = p.cell(1, c.column);  // what the grid made of the text
       op.date = text::textToDate(cell);
@@ -113,7 +121,7 @@ TEST(BadInput, GridCellsStoreWhatTheyReadAsAndNothingElse) {
       op.text = cell;
       model = op.apply(model);
       EXPECT_EQ(readState(folder.path(), false), model);
-      EXPECT_TRUE(p.tk.messages.size() == 1) << u(p.tk.messages.back().text);
+      EXPECT_EQ(p.tk.messages.size(), shown) << u(p.tk.messages.back().text);
     }
   }
   EXPECT_EQ(checkProgram(folder.path()), model);
