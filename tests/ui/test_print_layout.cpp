@@ -1,5 +1,4 @@
 // The printed pages of the statistics grid, read back from PDF files with pdftotext.
-#include <QPdfWriter>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -7,6 +6,8 @@
 #include "ui/grid_printer.h"
 
 using korvana::grid::GridModel;
+using korvana::testing::FailingPdfWriter;
+using korvana::testing::kStatsTitles;
 using korvana::testing::months;
 using korvana::testing::pdfLines;
 using korvana::testing::pdfPages;
@@ -19,7 +20,6 @@ Q_DECLARE_METATYPE(PrintMargins)
 
 namespace {
 
-const QStringList kTitles = {"月份", "起号码", "讫号码", "份数", "金额", "作废"};
 constexpr double kRowMm = 22 * 25.4 / 96;  // a 22-pixel screen row on paper
 
 // The lines of a page, each as its words joined by " | ".
@@ -35,13 +35,6 @@ QStringList monthColumn(const std::vector<QStringList>& lines) {
   for (std::size_t i = 1; i < lines.size(); ++i) result << lines[i].value(0);
   return result;
 }
-
-// A PDF writer whose pages after the first cannot be started.
-class FailingPdfWriter : public QPdfWriter {
- public:
-  using QPdfWriter::QPdfWriter;
-  bool newPage() override { return false; }
-};
 
 }  // namespace
 
@@ -89,7 +82,7 @@ class PrintLayoutTest : public QObject {
     QStringList printedMonths;
     for (const auto& page : pages) {
       const auto lines = pdfLines(page);
-      QCOMPARE(lines.front(), kTitles);
+      QCOMPARE(lines.front(), kStatsTitles);
       printedMonths << monthColumn(lines);
     }
     // Every row exactly once, in order, split where the first page is full (41 rows of

@@ -3,7 +3,6 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPushButton>
@@ -16,6 +15,8 @@
 
 using korvana::grid::GridModel;
 using korvana::testing::cellTexts;
+using korvana::testing::FailingPdfWriter;
+using korvana::testing::kStatsTitles;
 using korvana::testing::ModalDriver;
 using korvana::testing::months;
 using korvana::testing::pdfLines;
@@ -60,12 +61,6 @@ std::function<void(QWidget*)> recordMessage(Message& message) {
     box->accept();
   };
 }
-
-class FailingPdfWriter : public QPdfWriter {
- public:
-  using QPdfWriter::QPdfWriter;
-  bool newPage() override { return false; }
-};
 
 }  // namespace
 
@@ -234,7 +229,7 @@ class PrintPreviewTest : public QObject {
     const auto pages = pdfPages(pdf_);
     QCOMPARE(pages.size(), std::size_t{2});
     for (const auto& page : pages) {
-      QCOMPARE(pdfLines(page).front(), QStringList({"月份", "起号码", "讫号码", "份数", "金额", "作废"}));
+      QCOMPARE(pdfLines(page).front(), kStatsTitles);
     }
     QCOMPARE(pdfLines(pages[1]).back().front(), QString("2005-12"));
   }

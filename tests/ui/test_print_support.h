@@ -1,11 +1,12 @@
 #pragma once
 // Shared by the printing tests: a statistics grid filled with given rows, printers writing PDF
-// files, the words of a PDF file as pdftotext reads them, and a driver that answers modal
-// windows while the code under test waits in their exec().
+// files (and one whose later pages fail), the words of a PDF file as pdftotext reads them, and
+// a driver that answers modal windows while the code under test waits in their exec().
 #include <QApplication>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPdfWriter>
 #include <QPointer>
 #include <QPrinter>
 #include <QProcess>
@@ -59,6 +60,9 @@ inline std::vector<StatsRow> months(int count) {
   return rows;
 }
 
+// The titles of the statistics grid's columns, as they are printed.
+inline const QStringList kStatsTitles = {"月份", "起号码", "讫号码", "份数", "金额", "作废"};
+
 // Every cell text of the grid in UTF-8, row by row (to see that nothing changed).
 inline QStringList cellTexts(const grid::GridModel& grid) {
   QStringList texts;
@@ -77,6 +81,13 @@ inline void makePdfPrinter(QPrinter& printer, const QString& path) {
   printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                     QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
 }
+
+// A PDF writer whose pages after the first cannot be started.
+class FailingPdfWriter : public QPdfWriter {
+ public:
+  using QPdfWriter::QPdfWriter;
+  bool newPage() override { return false; }
+};
 
 struct PdfWord {
   QString text;
