@@ -183,6 +183,35 @@ struct TableStore::Impl {
     // writeField for one or more fields of the current record: the record is read, the values
     // stored into it, and it is written back from its fifth byte on in one write.
     bool writeFields(const NamedValue* values, std::size_t n);
+    // The search of findRecord and findMatching: the records of `t` from `start` to `count` are
+    // read in chunks and handed to `visit` in order (the record's bytes in the chunk, its
+    // index) until it answers true. True once it did; false with the error cleared when no
+    // record was, or with the read's error.
+    template <typename Visit>
+    bool scanRecords(OpenTable& t, int start, int32_t count, Visit&& visit) {
+        if (count < 1 || start >= count) {
+            error = 0;
+            return false;
+        }
+        const int64_t rs = t.file.recordSize;
+        const int64_t perChunk = std::max<int64_t>(1, (detail::kScanChunkBytes + rs - 1) / rs);
+        std::vector<char> chunk(
+            static_cast<std::size_t>(std::min<int64_t>(perChunk, count - start) * rs));
+        for (int64_t first = start; first < count;) {
+            const int64_t m = std::min<int64_t>(perChunk, count - first);
+            const std::size_t bytes = static_cast<std::size_t>(m * rs);
+            int64_t got = t.file.file->readAt(t.file.offsetOf(first), chunk.data(), bytes);
+            if (got < 0) return fail(static_cast<int>(got));
+            if (static_cast<std::size_t>(got) != bytes) return fail(-62);
+            char* record = chunk.data();
+            for (int64_t j = 0; j < m; ++j, record += rs) {
+                if (visit(record, static_cast<int>(first + j))) return succeed();
+            }
+            first += m;
+        }
+        error = 0;
+        return false;
+    }
 };
 
 bool TableStore::Impl::writeFields(const NamedValue* values, std::size_t n) {
@@ -368,17 +397,6 @@ bool TableStore::findRecord(const std::function<bool()>& condition) {
     int32_t count = 0;
     if (!s.count(&count)) return false;
     const int start = std::max(0, p);
-    if (count < 1 || start >= count) {
-        s.error = 0;
-        return false;
-    }
-
-    // The records are read in chunks; the condition sees each one in order as the current
-    // record, its fields served from the chunk.
-    const int64_t rs = t.file.recordSize;
-    const int64_t perChunk = std::max<int64_t>(1, (detail::kScanChunkBytes + rs - 1) / rs);
-    std::vector<char> chunk(
-        static_cast<std::size_t>(std::min<int64_t>(perChunk, count - start) * rs));
 
     // Restores the table's scan state however the search ends (a condition may throw).
     struct ScanState {
@@ -394,27 +412,17 @@ bool TableStore::findRecord(const std::function<bool()>& condition) {
         }
     } state{t, t.candidate, t.candidateIndex, p};
 
-    for (int64_t first = start; first < count;) {
-        const int64_t m = std::min<int64_t>(perChunk, count - first);
-        const std::size_t bytes = static_cast<std::size_t>(m * rs);
-        int64_t got = t.file.file->readAt(t.file.offsetOf(first), chunk.data(), bytes);
-        if (got < 0) return s.fail(static_cast<int>(got));
-        if (static_cast<std::size_t>(got) != bytes) return s.fail(-62);
-        for (int64_t j = 0; j < m; ++j) {
-            const int index = static_cast<int>(first + j);
-            t.candidate = chunk.data() + j * rs;
-            t.candidateIndex = index;
-            t.position = index;
-            if (condition()) {
-                state.found = true;
-                t.position = index;
-                return s.succeed();
-            }
-        }
-        first += m;
-    }
-    s.error = 0;
-    return false;
+    // The condition sees each record in order as the current record, its fields served from
+    // the chunk read.
+    return s.scanRecords(t, start, count, [&](char* record, int index) {
+        t.candidate = record;
+        t.candidateIndex = index;
+        t.position = index;
+        if (!condition()) return false;
+        state.found = true;
+        t.position = index;
+        return true;
+    });
 }
 
 bool TableStore::findMatching(const std::vector<TextMatch>& matches) {
@@ -441,42 +449,22 @@ bool TableStore::findMatching(const std::vector<TextMatch>& matches) {
     int32_t count = 0;
     if (!s.count(&count)) return false;
     const int start = std::max(0, p);
-    if (!possible || count < 1 || start >= count) {
+    if (!possible) {
         s.error = 0;
         return false;
     }
 
-    // As findRecord: chunks of records, each record's fields compared in the chunk.
-    const int64_t rs = t.file.recordSize;
-    const int64_t perChunk = std::max<int64_t>(1, (detail::kScanChunkBytes + rs - 1) / rs);
-    std::vector<char> chunk(
-        static_cast<std::size_t>(std::min<int64_t>(perChunk, count - start) * rs));
-    for (int64_t first = start; first < count;) {
-        const int64_t m = std::min<int64_t>(perChunk, count - first);
-        const std::size_t bytes = static_cast<std::size_t>(m * rs);
-        int64_t got = t.file.file->readAt(t.file.offsetOf(first), chunk.data(), bytes);
-        if (got < 0) return s.fail(static_cast<int>(got));
-        if (static_cast<std::size_t>(got) != bytes) return s.fail(-62);
-        const char* record = chunk.data();
-        for (int64_t j = 0; j < m; ++j, record += rs) {
-            bool all = true;
-            for (const Wanted& w : wanted) {
-                const char* field = record + w.offset;
-                const std::size_t n = w.text->size();
-                if (std::memcmp(field, w.text->data(), n) != 0 || (n < w.width && field[n] != '\0')) {
-                    all = false;
-                    break;
-                }
-            }
-            if (all) {
-                t.position = static_cast<int>(first + j);
-                return s.succeed();
-            }
+    // Each record's fields are compared in the chunk read.
+    return s.scanRecords(t, start, count, [&](const char* record, int index) {
+        for (const Wanted& w : wanted) {
+            const char* field = record + w.offset;
+            const std::size_t n = w.text->size();
+            if (std::memcmp(field, w.text->data(), n) != 0 || (n < w.width && field[n] != '\0'))
+                return false;
         }
-        first += m;
-    }
-    s.error = 0;
-    return false;
+        t.position = index;
+        return true;
+    });
 }
 
 FieldValue TableStore::readField(const std::string& name) {
