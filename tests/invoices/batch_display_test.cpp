@@ -159,7 +159,7 @@ TEST_F(BatchDisplay, AFieldOfTheWrongKindIsAFatalError) {
        5},
   };
   for (const Case& c : cases) {
-    TempDir folder;
+    TempDir folder{"book"};
     store::TableStore maker;
     ASSERT_TRUE(maker.createTable(g(folder.path() + "/" + c.table), c.fields));
     ASSERT_TRUE(maker.openTable(g(folder.path() + "/" + c.table)));

@@ -1,10 +1,5 @@
 #include "book_fixture.h"
 
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <variant>
 
 #include "invoices/invoice_tables.h"
@@ -44,20 +39,6 @@ std::string textOf(const store::FieldValue& v) {
 }
 
 }  // namespace
-
-std::string g(const std::string& utf8) { return text::gbk(utf8); }
-std::string u(const std::string& gbk) { return text::toUtf8(gbk); }
-
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "korvana-book-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
 
 void PrintTo(const BatchRow& r, std::ostream* os) {
   *os << "{" << r.key << ", " << r.type << ", " << r.code << ", " << r.start << ", " << r.count
@@ -201,8 +182,7 @@ std::vector<PayerRow> BookTest::payerRows() const {
 }
 
 std::string BookTest::fileBytes(const std::string& utf8Name) const {
-  std::ifstream in(dir.file(utf8Name), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return readBytes(dir.file(utf8Name));
 }
 
 void BookTest::writeStored(const std::string& utf8Table, int index, const std::string& utf8Field,

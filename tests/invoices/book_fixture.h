@@ -15,24 +15,9 @@
 #include "invoices/invoice_book.h"
 #include "store/table_store.h"
 #include "support/headless_toolkit.h"
+#include "support/temp_files.h"
 
 namespace korvana::testing {
-
-// UTF-8 literal to GBK and back.
-std::string g(const std::string& utf8);
-std::string u(const std::string& gbk);
-
-// A new empty folder, removed with everything in it at the end of the test.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::string& path() const { return path_; }  // no trailing separator
-  std::string file(const std::string& utf8Name) const { return path_ + "/" + utf8Name; }
-
- private:
-  std::string path_;
-};
 
 // A fatal run-time error, thrown by the handler the fixture installs.
 struct FatalError {
@@ -110,7 +95,7 @@ class BookTest : public ::testing::Test {
   void writeStored(const std::string& utf8Table, int index, const std::string& utf8Field,
                    const store::FieldValue& value);
 
-  TempDir dir;
+  TempDir dir{"book"};
   store::FileSystem* fileSystem = nullptr;  // the real one unless a test sets another
   std::unique_ptr<HeadlessToolkit> tk;
   std::unique_ptr<invoices::InvoiceBook> book;

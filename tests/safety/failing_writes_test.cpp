@@ -172,7 +172,7 @@ TEST(NoPlaceToWrite, AFirstStartEndsWithAMessageAndLeavesNoHalfMadeTable) {
         EXPECT_FALSE(p.started);
         // The tables are made in order; the first that could not be made is named.
         std::size_t made = 0;
-        while (made < files.size() && readFile(folder.file(files[made])).size() > 0) ++made;
+        while (made < files.size() && readBytes(folder.file(files[made])).size() > 0) ++made;
         ASSERT_LT(made, tables.size());
         EXPECT_EQ(p.messages(), std::vector<std::string>{"创建" + tables[made] + "失败！"});
         for (const std::string& name : folder.names()) {

@@ -83,7 +83,7 @@ std::string validTable(const std::string& path) {
                               i % 2 == 0, store::DateTime{40000.0 + i}, "r" + std::to_string(i)}));
   }
   EXPECT_TRUE(db.markDeleted());
-  return readFile(path);
+  return readBytes(path);
 }
 
 // Everything that reads a table: every field of every record, a scan, skips, and a purge.
@@ -113,7 +113,7 @@ TEST(HostileFiles, ATableCutAtAnyByteOpensRepairedOrIsRefusedUntouched) {
   for (std::size_t length = 0; length < whole.size(); ++length) {
     SCOPED_TRACE(::testing::Message() << "cut at " << length);
     const std::string cut = whole.substr(0, length);
-    writeFile(path, cut);
+    writeBytes(path, cut);
     store::TableStore db;
     bool opened;
     int count = -1;
@@ -128,14 +128,14 @@ TEST(HostileFiles, ATableCutAtAnyByteOpensRepairedOrIsRefusedUntouched) {
     if (length < dataStart) {
       EXPECT_FALSE(opened);
       EXPECT_EQ(db.lastError(), -22);
-      EXPECT_EQ(readFile(path), cut);
+      EXPECT_EQ(readBytes(path), cut);
       continue;
     }
     ASSERT_TRUE(opened) << db.lastError();
     const int kept = static_cast<int>((length - dataStart) / (recordSize / 3));
     EXPECT_EQ(count, kept);
     // The cut-off part of a record is gone, and the marked record with the purge.
-    EXPECT_EQ(readFile(path).size(), dataStart + (kept - (kept == 3)) * (recordSize / 3));
+    EXPECT_EQ(readBytes(path).size(), dataStart + (kept - (kept == 3)) * (recordSize / 3));
   }
 }
 
@@ -181,7 +181,7 @@ TEST(HostileFiles, HeadersWithHugeOrNegativeNumbersAreRefusedUntouched) {
     std::string bytes = whole;
     putInt32(bytes, c.offset, c.value);
     if (c.offset == d + 16) bytes[d + 16 + 4] = 'A';  // no NUL left in the 17 name bytes
-    writeFile(path, bytes);
+    writeBytes(path, bytes);
     store::TableStore db;
     int error = 0;
     {
@@ -191,7 +191,7 @@ TEST(HostileFiles, HeadersWithHugeOrNegativeNumbersAreRefusedUntouched) {
       EXPECT_FALSE(db.openHandle(path, &error));
     }
     EXPECT_EQ(error, c.code);
-    EXPECT_EQ(readFile(path), bytes) << "a refused file was written";
+    EXPECT_EQ(readBytes(path), bytes) << "a refused file was written";
   }
 }
 
@@ -202,7 +202,7 @@ TEST(HostileFiles, AHugeCountIsLoweredToTheRecordsThere) {
   const std::string path = folder.file("t.EDB");
   std::string bytes = validTable(path);
   putInt32(bytes, 16, INT_MAX);
-  writeFile(path, bytes);
+  writeBytes(path, bytes);
   AllocationWatch watch(16 * bytes.size() + 4096);
   store::TableStore db;
   ASSERT_TRUE(db.openTable(path));

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 #include <variant>
@@ -40,7 +38,7 @@ const char* const kTableFiles[] = {"单位库.EDB", "发票管理库.EDB", "发�
 class RawTable {
  public:
   RawTable(const std::string& path, const char* utf8Name, bool repaired)
-      : bytes_(readFile(path)) {
+      : bytes_(readBytes(path)) {
     if (bytes_.size() < 116) {
       ADD_FAILURE() << utf8Name << " has no header";
       return;
@@ -128,40 +126,24 @@ class RecordingFile final : public store::File {
 
 }  // namespace
 
-std::string g(const std::string& utf8) { return text::gbk(utf8); }
-std::string u(const std::string& gbk) { return text::toUtf8(gbk); }
+namespace {
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-Folder::Folder() {
-  // A memory file system when there is one: the scenarios stop and fail writes themselves and
-  // need no disk, only many quick syncs.
+// A memory file system when there is one: the scenarios stop and fail writes themselves and
+// need no disk, only many quick syncs.
+std::string folderBase() {
   std::error_code ec;
-  const std::filesystem::path base =
-      std::getenv("TMPDIR") == nullptr && std::filesystem::is_directory("/dev/shm", ec)
-          ? std::filesystem::path("/dev/shm")
-          : std::filesystem::temp_directory_path();
-  std::string pattern = (base / "korvana-safety-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
-  path_ = pattern;
+  return std::getenv("TMPDIR") == nullptr && std::filesystem::is_directory("/dev/shm", ec)
+             ? std::string("/dev/shm")
+             : std::string();
 }
 
-Folder::~Folder() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
+}  // namespace
+
+Folder::Folder() : TempDir("safety", folderBase()) {}
 
 std::vector<std::string> Folder::names() const {
   std::vector<std::string> out;
-  for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+  for (const auto& entry : std::filesystem::directory_iterator(path())) {
     out.push_back(entry.path().filename().string());
   }
   std::sort(out.begin(), out.end());
@@ -170,12 +152,12 @@ std::vector<std::string> Folder::names() const {
 
 std::map<std::string, std::string> Folder::tables() const {
   std::map<std::string, std::string> out;
-  for (const char* name : kTableFiles) out[name] = readFile(file(name));
+  for (const char* name : kTableFiles) out[name] = readBytes(file(name));
   return out;
 }
 
 void Folder::restore(const std::map<std::string, std::string>& tables) const {
-  for (const auto& [name, bytes] : tables) writeFile(file(name), bytes);
+  for (const auto& [name, bytes] : tables) writeBytes(file(name), bytes);
 }
 
 void PrintTo(const Batch& b, std::ostream* os) {

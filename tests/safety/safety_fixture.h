@@ -16,37 +16,28 @@
 #include "invoices/payer_editor.h"
 #include "store/file.h"
 #include "support/headless_toolkit.h"
+#include "support/temp_files.h"
 
 namespace korvana::safety {
 
 using invoices::Window;
 using testing::HeadlessToolkit;
+using testing::g;
+using testing::readBytes;
+using testing::u;
+using testing::writeBytes;
 
-// UTF-8 to GBK and back.
-std::string g(const std::string& utf8);
-std::string u(const std::string& gbk);
-
-// A new empty folder, removed with everything in it at the end.
-class Folder {
+// A new empty folder, removed with everything in it at the end; in memory where the machine
+// has a memory file system.
+class Folder : public testing::TempDir {
  public:
   Folder();
-  ~Folder();
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& utf8Name) const { return path_ + "/" + utf8Name; }
   // The names of the files in the folder, sorted.
   std::vector<std::string> names() const;
   // The three table files' bytes, and putting them back.
   std::map<std::string, std::string> tables() const;
   void restore(const std::map<std::string, std::string>& tables) const;
-
- private:
-  std::string path_;
 };
-
-std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& bytes);
 
 // What the table files hold (texts GBK).
 struct Batch {

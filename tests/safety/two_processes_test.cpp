@@ -73,7 +73,7 @@ TEST(TwoProcesses, AppendingAtOnceLoseAndOverlapNoRecord) {
   }
 
   // The file as written, before any open could repair it.
-  const std::string bytes = readFile(path);
+  const std::string bytes = readBytes(path);
   int32_t count, recordSize;
   std::memcpy(&count, bytes.data() + 16, 4);
   std::memcpy(&recordSize, bytes.data() + 24, 4);

@@ -147,7 +147,7 @@ class CrashSafetyTest : public ::testing::TestWithParam<Scenario> {
         ASSERT_GE(writes, 1);
     }
 
-    TempDir dir;
+    TempDir dir{"store"};
     std::string path, pristine;
     Records before, after;
     int writes = 0;
@@ -201,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(Actions, CrashSafetyTest, ::testing::ValuesIn(scenarios
                          });
 
 TEST(CrashSafety, TheFailureCodeReachesTheCaller) {
-    TempDir dir;
+    TempDir dir{"store"};
     FaultFileSystem fs;
     TableStore store(fs);
     const std::string path = dir.file("t.EDB");
@@ -220,7 +220,7 @@ TEST(CrashSafety, TheFailureCodeReachesTheCaller) {
 }
 
 TEST(CrashSafety, AnInterruptedRepairIsFinishedByTheNextOpen) {
-    TempDir dir;
+    TempDir dir{"store"};
     const std::string path = dir.file("t.EDB");
     {
         TableStore store;
@@ -258,7 +258,7 @@ TEST(CrashSafety, AnInterruptedRepairIsFinishedByTheNextOpen) {
 }
 
 TEST(Durability, OneSyncPerWrittenFilePerAction) {
-    TempDir dir;
+    TempDir dir{"store"};
     FaultFileSystem fs;
     TableStore store(fs);
     for (const char* name : {"a", "b", "c"}) {

@@ -188,7 +188,7 @@ TEST_F(CreateTableTest, RefusesToReplaceATableThatIsOpen) {
 }
 
 TEST(CreateTableFaults, AFailedOrStoppedCreationLeavesNoPartialFile) {
-    TempDir dir;
+    TempDir dir{"store"};
     korvana::testing::FaultFileSystem fs;
     TableStore store(fs);
     ASSERT_TRUE(store.createTable(dir.file("probe"), twoTextFields()));
@@ -222,7 +222,7 @@ TEST(CreateTableFaults, AFailedOrStoppedCreationLeavesNoPartialFile) {
 
 TEST(CreateTableFaults, AnUnwritableFolderGivesAccessDenied) {
     if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
-    TempDir dir;
+    TempDir dir{"store"};
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read |
                                                  std::filesystem::perms::owner_exec);
     TableStore store;

@@ -11,7 +11,7 @@ namespace korvana::store::testing {
 namespace {
 
 TEST(PosixFile, LocksBelongToTheirOpeningAndSurviveClosingAnother) {
-    TempDir dir;
+    TempDir dir{"store"};
     const std::string path = dir.file("f");
     writeBytes(path, std::string(100, 'x'));
     FileSystem& fs = posixFileSystem();
@@ -35,7 +35,7 @@ TEST(PosixFile, LocksBelongToTheirOpeningAndSurviveClosingAnother) {
 }
 
 TEST(PosixFile, ReadsWritesAndLengths) {
-    TempDir dir;
+    TempDir dir{"store"};
     int error = 0;
     auto file = posixFileSystem().create(dir.file("f"), &error);
     ASSERT_TRUE(file);
@@ -55,7 +55,7 @@ TEST(PosixFile, ReadsWritesAndLengths) {
 }
 
 TEST(PosixFile, MapsErrorsToFileSystemCodes) {
-    TempDir dir;
+    TempDir dir{"store"};
     writeBytes(dir.file("plain"), "x");
     std::filesystem::create_directory(dir.file("folder"));
     struct Case {
@@ -76,7 +76,7 @@ TEST(PosixFile, MapsErrorsToFileSystemCodes) {
 }
 
 TEST(MatchFileName, ExactNameFirstThenAnyCaseOfASCIILetters) {
-    TempDir dir;
+    TempDir dir{"store"};
     for (const char* name : {"Data.EDB", "data.edb", "Other.EDB", "单位库.EDB"})
         writeBytes(dir.file(name), "x");
     FileSystem& fs = posixFileSystem();

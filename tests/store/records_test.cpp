@@ -131,7 +131,7 @@ TEST_F(RecordsTest, FindRecordScansForwardFromThePosition) {
 }
 
 TEST(FindRecordChunks, ReadsManyRecordsPerCallAndSeesEachInOrder) {
-    TempDir dir;
+    TempDir dir{"store"};
     korvana::testing::FaultFileSystem fs;
     TableStore store(fs);
     // Records of 1004 bytes: a 256 KiB chunk holds 262 of them, so 700 records take 3 reads.

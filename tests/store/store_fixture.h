@@ -7,23 +7,14 @@
 #include <vector>
 
 #include "store/table_store.h"
+#include "support/temp_files.h"
 
 namespace korvana::store::testing {
 
-// A fresh directory, removed with everything in it at the end of the test.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& utf8Name) const { return path_ + "/" + utf8Name; }
+using ::korvana::testing::readBytes;
+using ::korvana::testing::TempDir;
+using ::korvana::testing::writeBytes;
 
-  private:
-    std::string path_;
-};
-
-std::string readBytes(const std::string& utf8Path);
-void writeBytes(const std::string& utf8Path, const std::string& bytes);
 bool fileExists(const std::string& utf8Path);
 int32_t int32At(const std::string& bytes, std::size_t offset);
 void putInt32(std::string& bytes, std::size_t offset, int32_t value);
@@ -50,7 +41,7 @@ class StoreTest : public ::testing::Test {
                           const std::vector<std::string>& a = {});
     std::string text(const FieldValue& v) const;  // the text held by a text value
 
-    TempDir dir;
+    TempDir dir{"store"};
     TableStore store;
 };
 
