@@ -10,6 +10,7 @@
 #include <variant>
 
 #include "store/table_store.h"
+#include "support/raw_table.h"
 #include "text/datetime.h"
 #include "text/fatal.h"
 #include "text/gbk.h"
@@ -35,61 +36,35 @@ class FatalErrorsThrow : public ::testing::Environment {
 const char* const kTableFiles[] = {"单位库.EDB", "发票管理库.EDB", "发票记录库.EDB"};
 
 // A table file read directly, without the store: every record's fields by name, as bytes.
-class RawTable {
+// A file without its header or shorter than its records holds no records here.
+class TableRecords {
  public:
-  RawTable(const std::string& path, const char* utf8Name, bool repaired)
-      : bytes_(readBytes(path)) {
-    if (bytes_.size() < 116) {
+  TableRecords(const std::string& path, const char* utf8Name, bool repaired)
+      : table_(readBytes(path)) {
+    if (!table_.hasHeader()) {
       ADD_FAILURE() << utf8Name << " has no header";
       return;
     }
-    count_ = int32At(16);
-    recordSize_ = int32At(24);
-    const int fields = int32At(112);
-    dataStart_ = 116 + 72 * static_cast<std::size_t>(fields);
-    for (int i = 0; i < fields; ++i) {
-      const std::size_t d = 116 + 72 * static_cast<std::size_t>(i);
-      Field f;
-      f.offset = static_cast<std::size_t>(int32At(d + 24));
-      f.width = int32At(d + 20) == store::kText ? static_cast<std::size_t>(int32At(d + 28)) : 8;
-      fields_[std::string(bytes_.c_str() + d)] = f;
-    }
+    const std::size_t size = table_.bytes().size();
     if (repaired) {
-      EXPECT_EQ(bytes_.size(), dataStart_ + static_cast<std::size_t>(count_) * recordSize_)
-          << utf8Name << " is not as long as its records";
+      EXPECT_EQ(size, table_.endOfRecords()) << utf8Name << " is not as long as its records";
     }
-    if (bytes_.size() < dataStart_ + static_cast<std::size_t>(count_) * recordSize_) count_ = 0;
+    if (size >= table_.endOfRecords()) count_ = table_.count();
   }
   int count() const { return count_; }
   std::string text(int record, const std::string& utf8Field) const {
-    const char* p = at(record, utf8Field);
-    const std::size_t width = fields_.at(g(utf8Field)).width;
-    return std::string(p, strnlen(p, width));
+    return table_.text(record, table_.field(g(utf8Field)));
   }
   template <class T>
   T value(int record, const std::string& utf8Field) const {
     T v;
-    std::memcpy(&v, at(record, utf8Field), sizeof v);
+    std::memcpy(&v, table_.record(record) + table_.field(g(utf8Field)).offset, sizeof v);
     return v;
   }
 
  private:
-  struct Field {
-    std::size_t offset = 0, width = 0;
-  };
-  int32_t int32At(std::size_t offset) const {
-    int32_t v;
-    std::memcpy(&v, bytes_.data() + offset, 4);
-    return v;
-  }
-  const char* at(int record, const std::string& utf8Field) const {
-    return bytes_.data() + dataStart_ + static_cast<std::size_t>(record) * recordSize_ +
-           fields_.at(g(utf8Field)).offset;
-  }
-  std::string bytes_;
+  testing::RawTable table_;
   int count_ = 0;
-  std::size_t recordSize_ = 0, dataStart_ = 0;
-  std::map<std::string, Field> fields_;
 };
 
 bool dated(double date) { return text::compareDates(date, text::makeDate(1900, 1, 1)) > 0; }
@@ -176,17 +151,17 @@ void PrintTo(const State& s, std::ostream* os) {
 
 State readState(const std::string& folder, bool repaired) {
   State s;
-  const RawTable payers(folder + "/单位库.EDB", "单位库", repaired);
+  const TableRecords payers(folder + "/单位库.EDB", "单位库", repaired);
   for (int i = 0; i < payers.count(); ++i) {
     s.payers.push_back({payers.text(i, "单位编号"), payers.text(i, "单位名称")});
   }
-  const RawTable batches(folder + "/发票管理库.EDB", "发票管理库", repaired);
+  const TableRecords batches(folder + "/发票管理库.EDB", "发票管理库", repaired);
   for (int i = 0; i < batches.count(); ++i) {
     s.batches.push_back({batches.text(i, "发票编号"), batches.text(i, "发票类型"),
                          batches.text(i, "发票代码"), batches.text(i, "发票起号码"),
                          batches.value<int32_t>(i, "发票份数")});
   }
-  const RawTable invoices(folder + "/发票记录库.EDB", "发票记录库", repaired);
+  const TableRecords invoices(folder + "/发票记录库.EDB", "发票记录库", repaired);
   for (int i = 0; i < invoices.count(); ++i) {
     s.invoices.push_back({invoices.text(i, "发票编号"), invoices.text(i, "发票号码"),
                           invoices.value<double>(i, "日期"), invoices.value<float>(i, "金额"),

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "support/raw_table.h"
 #include "text/gbk.h"
 
 namespace korvana::store::testing {
@@ -30,21 +31,13 @@ FieldInfo field(const std::string& gbkName, int type, int maxTextLength) {
 std::vector<FieldInfo> twoTextFields() { return {field("A", kText, 4), field("B", kText, 20)}; }
 
 std::vector<RawRecord> rawRecords(const std::string& utf8Path) {
-    const std::string bytes = readBytes(utf8Path);
-    const int32_t fieldCount = int32At(bytes, 112);
-    const std::size_t dataStart = 116 + 72 * static_cast<std::size_t>(fieldCount);
-    const int32_t rs = int32At(bytes, 24);
-    const int32_t count = int32At(bytes, 16);
-    // Field A is the first field.
-    const int32_t aOffset = int32At(bytes, 116 + 24);
-    const int32_t aWidth = int32At(bytes, 116 + 28);
+    const ::korvana::testing::RawTable table(readBytes(utf8Path));
     std::vector<RawRecord> out;
-    for (int32_t i = 0; i < count; ++i) {
-        const std::size_t at = dataStart + static_cast<std::size_t>(i) * rs;
-        if (at + rs > bytes.size()) break;
-        std::string a = bytes.substr(at + aOffset, aWidth);
-        a = a.substr(0, a.find('\0'));
-        out.push_back({int32At(bytes, at), a});
+    if (table.fields().empty()) return out;
+    // Field A is the first field.
+    const auto& a = table.fields().front();
+    for (int i = 0; i < table.storedRecords(); ++i) {
+        out.push_back({table.int32At(table.offsetOf(i)), table.text(i, a)});
     }
     return out;
 }
