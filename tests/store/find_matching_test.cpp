@@ -62,6 +62,10 @@ TEST_F(FindMatchingTest, FindsWhatFindRecordFindsWithTheSameCondition) {
     store.firstRecord();
     EXPECT_FALSE(store.findMatching({{"A", "abc"}, {"B", "y"}}));
     EXPECT_EQ(store.position(), 0);
+    // The record at the position is the first candidate.
+    store.goToRecord(3);
+    EXPECT_TRUE(store.findMatching({{"A", "abc"}}));
+    EXPECT_EQ(store.position(), 2);
 }
 
 TEST_F(FindMatchingTest, OtherFieldTypesNeverMatchAndUnknownNamesAreFatal) {
