@@ -139,9 +139,8 @@ struct OpenTable {
 
 }  // namespace
 
-struct TableHandle::Impl {
-    TableFile file;
-    int position = 0;
+// The last error of a store or handle: 0 after an operation that succeeded.
+struct LastError {
     int error = 0;
 
     bool fail(int code) {
@@ -154,21 +153,16 @@ struct TableHandle::Impl {
     }
 };
 
-struct TableStore::Impl {
+struct TableHandle::Impl : LastError {
+    TableFile file;
+    int position = 0;
+};
+
+struct TableStore::Impl : LastError {
     explicit Impl(FileSystem& f) : fs(f) {}
     FileSystem& fs;
     std::vector<std::unique_ptr<OpenTable>> tables;  // in the order they were opened
     OpenTable* current = nullptr;
-    int error = 0;
-
-    bool fail(int code) {
-        error = code;
-        return false;
-    }
-    bool succeed() {
-        error = 0;
-        return true;
-    }
     OpenTable* openedAt(const std::string& utf8Path) const {
         for (const auto& t : tables) {
             if (t->path == utf8Path) return t.get();

@@ -44,15 +44,6 @@ bool reportsFailure(const UserAction& action, const std::string& text, int code)
   return false;
 }
 
-int writesOf(const UserAction& action, const std::string& folder) {
-  FaultFileSystem faults;
-  Program p(folder, faults);
-  EXPECT_TRUE(p.started);
-  int first = 0;
-  action.run(p, [&] { first = faults.writes(); });
-  return faults.writes() - first;
-}
-
 class FailingWrite : public ::testing::TestWithParam<UserAction> {};
 
 // Every write of the action in turn fails: once (a passing fault, after which the disk works

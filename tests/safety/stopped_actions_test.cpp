@@ -34,15 +34,7 @@ TEST_P(StopAtEveryWrite, LeavesTheActionWhollyThereWhollyAbsentOrShownAndDeletab
   const State before = readState(folder.path());
 
   // The action undisturbed: how many writes it makes, and what it leaves.
-  int writes = 0;
-  {
-    FaultFileSystem faults;
-    Program p(folder.path(), faults);
-    ASSERT_TRUE(p.started);
-    int first = 0;
-    action.run(p, [&] { first = faults.writes(); });
-    writes = faults.writes() - first;
-  }
+  const int writes = writesOf(action, folder.path());
   const State after = checkProgram(folder.path());
   ASSERT_EQ(after, action.op.apply(before)) << "the action did not do what it should";
   ASSERT_GT(writes, 0);

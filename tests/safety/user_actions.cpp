@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "support/fault_file_system.h"
 #include "text/datetime.h"
 
 namespace korvana::safety {
@@ -182,6 +183,15 @@ const std::vector<UserAction>& userActions() {
     return v;
   }();
   return all;
+}
+
+int writesOf(const UserAction& action, const std::string& folder) {
+  testing::FaultFileSystem faults;
+  Program p(folder, faults);
+  EXPECT_TRUE(p.started);
+  int first = 0;
+  action.run(p, [&] { first = faults.writes(); });
+  return faults.writes() - first;
 }
 
 }  // namespace korvana::safety

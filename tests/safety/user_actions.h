@@ -39,6 +39,9 @@ void PrintTo(const UserAction& a, std::ostream* os);
 // last batch; payer editor add, edit and delete; delete the first batch of the large book.
 const std::vector<UserAction>& userActions();
 
+// How many writes the action makes, run undisturbed on the folder (which it changes).
+int writesOf(const UserAction& action, const std::string& folder);
+
 // A gtest-friendly name of an action.
 std::string testName(const UserAction& a);
 

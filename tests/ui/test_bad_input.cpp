@@ -71,6 +71,18 @@ void openCell(QAbstractItemView* view, const QModelIndex& index) {
   QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
 }
 
+// Opens the cell's text editor, pastes `text` over its content and ends the edit with Return.
+void pasteIntoCell(QAbstractItemView* view, const QModelIndex& index, const QString& text) {
+  openCell(view, index);
+  QLineEdit* editor = openEditor<QLineEdit>(view);
+  QVERIFY(editor);
+  QPointer<QLineEdit> guard(editor);  // the view deletes its editor once the edit has ended
+  editor->selectAll();
+  paste(editor, text);
+  QTest::keyClick(editor, Qt::Key_Return);
+  QTRY_VERIFY(!guard || !guard->isVisible());
+}
+
 size_t boxes(const Session& s) { return s.toolkit.shownBoxes().size(); }
 std::string lastBox(const Session& s) {
   return s.toolkit.shownBoxes().empty() ? std::string() : s.toolkit.shownBoxes().back().text;
@@ -211,14 +223,8 @@ class BadInputTest : public QObject {
     for (const Case& c : cases) {
       const Files before = files(s);
       const size_t shown = boxes(s);
-      openCell(view, model->index(0, c.field.column));
-      QLineEdit* editor = openEditor<QLineEdit>(view);
-      QVERIFY(editor);
-      QPointer<QLineEdit> guard(editor);
-      editor->selectAll();
-      paste(editor, c.text);
-      QTest::keyClick(editor, Qt::Key_Return);
-      QTRY_VERIFY(!guard || !guard->isVisible());
+      pasteIntoCell(view, model->index(0, c.field.column), c.text);
+      if (QTest::currentTestFailed()) return;
       const Files after = files(s);
       QCOMPARE(after.payers, before.payers);
       QCOMPARE(after.batches, before.batches);
@@ -268,14 +274,8 @@ class BadInputTest : public QObject {
       for (const Case& c : cases) {
         const QByteArray before = fileBytes(s, "单位库.EDB");
         const size_t shown = boxes(s);
-        openCell(view, view->model()->index(0, c.column));
-        QLineEdit* editor = openEditor<QLineEdit>(view);
-        QVERIFY(editor);
-        QPointer<QLineEdit> guard(editor);
-        editor->selectAll();
-        paste(editor, c.text);
-        QTest::keyClick(editor, Qt::Key_Return);
-        QTRY_VERIFY(!guard || !guard->isVisible());
+        pasteIntoCell(view, view->model()->index(0, c.column), c.text);
+        if (QTest::currentTestFailed()) return;
         const QByteArray after = fileBytes(s, "单位库.EDB");
         if (c.refused) {
           QTRY_COMPARE(boxes(s), shown + 1);
